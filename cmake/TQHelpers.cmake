@@ -1,0 +1,57 @@
+# Sources of a folder, picked up again whenever a file is added.
+function(tq_sources out dir)
+  file(GLOB files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+# tq_library(name dir... [EXCLUDE file...]): a static library of the folders'
+# sources, or an interface library while a folder has only headers.
+function(tq_library name)
+  cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+  set(all)
+  foreach(dir ${ARG_UNPARSED_ARGUMENTS})
+    tq_sources(files ${dir})
+    list(APPEND all ${files})
+  endforeach()
+  foreach(ex ${ARG_EXCLUDE})
+    list(FILTER all EXCLUDE REGEX "/${ex}$")
+  endforeach()
+  if(all)
+    add_library(${name} STATIC ${all})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+  endif()
+endfunction()
+
+# tq_test_folder(folder libs...): one test binary for tests/<folder>, each
+# test registered with CTest on its own.
+function(tq_test_folder folder)
+  file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  if(NOT files)
+    return()
+  endif()
+  string(REPLACE "/" "_" exe "${folder}")
+  set(exe "${exe}_tests")
+  add_executable(${exe} ${files})
+  target_include_directories(${exe} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${exe} PRIVATE ${ARGN} GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${exe} PRIVATE
+    TQ_MODULE_PATH="$<TARGET_FILE:TQFill>"
+    TQ_CLI_PATH="$<TARGET_FILE:tqfill>"
+    TQ_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_dependencies(${exe} TQFill tqfill)
+  gtest_discover_tests(${exe} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 120)
+endfunction()
+
+# Links a tq_library to its dependencies whichever kind it turned out to be.
+function(tq_link name)
+  get_target_property(kind ${name} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  else()
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  endif()
+endfunction()
