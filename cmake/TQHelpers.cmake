@@ -37,11 +37,16 @@ function(tq_test_folder folder)
   add_executable(${exe} ${files})
   target_include_directories(${exe} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${exe} PRIVATE ${ARGN} GTest::gmock GTest::gtest_main)
+  # Tests find the module and the command where the build put them.
   target_compile_definitions(${exe} PRIVATE
-    TQ_MODULE_PATH="$<TARGET_FILE:TQFill>"
-    TQ_CLI_PATH="$<TARGET_FILE:tqfill>"
+    TQ_MODULE_PATH="${CMAKE_BINARY_DIR}/bin/TQFill.so"
+    TQ_CLI_PATH="${CMAKE_BINARY_DIR}/bin/tqfill"
     TQ_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  add_dependencies(${exe} TQFill tqfill)
+  foreach(dep TQFill tqfill)
+    if(TARGET ${dep})
+      add_dependencies(${exe} ${dep})
+    endif()
+  endforeach()
   gtest_discover_tests(${exe} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 120)
 endfunction()
