@@ -1,0 +1,165 @@
+#include "plugin/ParamTable.h"
+
+#include <cstring>
+
+namespace Tavrolin::Fill {
+
+const char fillTypes[] = "Solid Color|Linear Gradient|Radial Gradient|Sweep Gradient";
+const char blendModes[] = "Normal|Multiply|Add|Screen|Overlay|Replace";
+const char colorSteps[] = "2|3|4|5|6|7|8|9|10|11";
+
+namespace {
+
+constexpr PF_Pixel8 kOpaqueRed{255, 255, 0, 0};
+
+ParamSpec popup(int index, const char* name, const char* choices, int count, PF_ParamFlags flags, PF_ParamUIFlags ui) {
+  ParamSpec s;
+  s.index = index;
+  s.name = name;
+  s.type = PF_Param_POPUP;
+  s.flags = flags;
+  s.uiFlags = ui;
+  s.value = 1;
+  s.choices = choices;
+  s.numChoices = count;
+  return s;
+}
+
+ParamSpec color(int index, const std::string& name, PF_ParamUIFlags ui) {
+  ParamSpec s;
+  s.index = index;
+  s.name = name;
+  s.type = PF_Param_COLOR;
+  s.uiFlags = ui;
+  s.color = kOpaqueRed;
+  return s;
+}
+
+ParamSpec point(int index, const char* name, double x, double y) {
+  ParamSpec s;
+  s.index = index;
+  s.name = name;
+  s.type = PF_Param_POINT;
+  s.uiFlags = PF_PUI_INVISIBLE;
+  s.x = x;
+  s.y = y;
+  return s;
+}
+
+ParamSpec slider(int index, const std::string& name, double value, float validMax, float sliderMax, int precision,
+                 int displayFlags, PF_ParamUIFlags ui) {
+  ParamSpec s;
+  s.index = index;
+  s.name = name;
+  s.type = PF_Param_FLOAT_SLIDER;
+  s.uiFlags = ui;
+  s.value = value;
+  s.validMax = validMax;
+  s.sliderMax = sliderMax;
+  s.precision = precision;
+  s.displayFlags = displayFlags;
+  return s;
+}
+
+// A fraction slider: 0 to 100, one decimal, shown as percent.
+ParamSpec percent(int index, const std::string& name, double value, PF_ParamUIFlags ui) {
+  return slider(index, name, value, 100, 100, 1, PF_ValueDisplayFlag_PERCENT, ui);
+}
+
+ParamSpec group(int index, const std::string& name, PF_ParamType type) {
+  ParamSpec s;
+  s.index = index;
+  s.name = name;
+  s.type = type;
+  s.uiFlags = PF_PUI_INVISIBLE;
+  return s;
+}
+
+std::vector<ParamSpec> build() {
+  using namespace ParamIndex;
+  std::vector<ParamSpec> t;
+  t.reserve(kCount);
+  t.push_back(ParamSpec{});  // the input layer
+  t.push_back(popup(kFillType, "Fill Type", fillTypes, 4, PF_ParamFlag_SUPERVISE, 0));
+  t.push_back(color(kSolidColor, "Solid Color", 0));
+  t.push_back(point(kGradientStart, "Gradient Start", 0, 50));
+  t.push_back(point(kGradientEnd, "Gradient End", 100, 50));
+  t.push_back(slider(kRadialRadius, "Radial Radius", 300, 30000, 3000, 0, PF_ValueDisplayFlag_NONE, 0));
+  t.push_back(point(kRadialCenter, "Radial Center", 50, 50));
+  ParamSpec angle;
+  angle.index = kFocalOffsetAngle;
+  angle.name = "Focal Offset Angle";
+  angle.type = PF_Param_ANGLE;
+  angle.flags = PF_ParamFlag_COLLAPSE_TWIRLY;
+  angle.uiFlags = PF_PUI_INVISIBLE;
+  t.push_back(angle);
+  t.push_back(percent(kFocalOffsetDistance, "Focal Offset Distance", 0, 0));
+  t.push_back(point(kSweepCenter, "Sweep Center", 50, 50));
+  t.push_back(popup(kBlendMode, "Blend Mode", blendModes, 6, 0, 0));
+  t.push_back(popup(kColorStopAmount, "Color Stop Amount", colorSteps, 10, PF_ParamFlag_SUPERVISE, PF_PUI_INVISIBLE));
+  for (int n = 1; n <= kStopGroupCount; ++n) {
+    const std::string number = std::to_string(n);
+    t.push_back(group(StopGroupStart(n), "Color " + number, PF_Param_GROUP_START));
+    t.push_back(color(StopColor(n), "Color " + number, PF_PUI_INVISIBLE));
+    t.push_back(percent(StopOpacity(n), "Opacity " + number, 100, PF_PUI_INVISIBLE));
+    t.push_back(percent(StopPosition(n), "Stop " + number, 10 * (n - 1), PF_PUI_INVISIBLE));
+    t.push_back(group(StopGroupEnd(n), "", PF_Param_GROUP_END));
+  }
+  return t;
+}
+
+}  // namespace
+
+const std::vector<ParamSpec>& ParamTable() {
+  static const std::vector<ParamSpec> kTable = build();
+  return kTable;
+}
+
+PF_ParamDef MakeParamDef(const ParamSpec& spec, A_char* (*copyName)(A_char*, const A_char*)) {
+  PF_ParamDef def;
+  std::memset(&def, 0, sizeof def);  // every field not written below stays zero
+  def.uu.id = spec.index;
+  def.ui_flags = spec.uiFlags;
+  def.param_type = spec.type;
+  copyName(def.name, spec.name.c_str());
+  def.flags = spec.flags;
+  switch (spec.type) {
+    case PF_Param_POPUP:
+      def.u.pd.value = A_long(spec.value);
+      def.u.pd.dephault = A_short(spec.value);
+      def.u.pd.num_choices = A_short(spec.numChoices);
+      def.u.pd.namesptr = spec.choices;
+      break;
+    case PF_Param_COLOR:
+      def.u.cd.value = spec.color;
+      def.u.cd.dephault = spec.color;
+      break;
+    case PF_Param_POINT:
+      def.u.td.x_value = def.u.td.x_dephault = PF_Fixed(spec.x * 65536);
+      def.u.td.y_value = def.u.td.y_dephault = PF_Fixed(spec.y * 65536);
+      def.u.td.restrict_bounds = 0;
+      break;
+    case PF_Param_ANGLE:
+      def.u.ad.value = def.u.ad.dephault = PF_Fixed(spec.value * 65536);
+      break;
+    case PF_Param_FLOAT_SLIDER:
+      def.u.fs_d.value = spec.value;
+      def.u.fs_d.dephault = PF_FpShort(spec.value);
+      def.u.fs_d.valid_min = spec.validMin;
+      def.u.fs_d.valid_max = spec.validMax;
+      def.u.fs_d.slider_min = spec.sliderMin;
+      def.u.fs_d.slider_max = spec.sliderMax;
+      def.u.fs_d.precision = A_short(spec.precision);
+      def.u.fs_d.display_flags = PF_ValueDisplayFlags(spec.displayFlags);
+      def.u.fs_d.fs_flags = 0;
+      def.u.fs_d.curve_tolerance = 0.05f;
+      def.u.fs_d.phase = 0;
+      def.u.fs_d.useExponent = 0;
+      break;
+    default:  // group start and end carry no value
+      break;
+  }
+  return def;
+}
+
+}  // namespace Tavrolin::Fill
