@@ -1,5 +1,8 @@
 #include "math/Vec3.h"
 
+#include "math/Mat4.h"
+#include "math/Quaternion.h"
+
 #include <cmath>
 
 namespace Tavrolin::Fill {
@@ -92,6 +95,49 @@ void Vec3::ortho(const Vec3& v) {
     const Vec3 axis(k == 0 ? 1 : 0, k == 1 ? 1 : 0, k == 2 ? 1 : 0);
     *this = v.cross(axis);
     normalize();
+}
+
+void Vec3::applyMatrix4(const Mat4& m) {
+    const double* e = m.e;
+    const double px = x, py = y, pz = z;
+    x = e[0] * px + e[4] * py + e[8] * pz + e[12];
+    y = e[1] * px + e[5] * py + e[9] * pz + e[13];
+    z = e[2] * px + e[6] * py + e[10] * pz + e[14];
+}
+
+void Vec3::applyProjection(const Mat4& m) {
+    const double* e = m.e;
+    const double px = x, py = y, pz = z;
+    const double d = 1 / (e[3] * px + e[7] * py + e[11] * pz + e[15]);
+    x = (e[0] * px + e[4] * py + e[8] * pz + e[12]) * d;
+    y = (e[1] * px + e[5] * py + e[9] * pz + e[13]) * d;
+    z = (e[2] * px + e[6] * py + e[10] * pz + e[14]) * d;
+}
+
+void Vec3::transformDirection(const Mat4& m) {
+    const double* e = m.e;
+    const double px = x, py = y, pz = z;
+    x = e[0] * px + e[4] * py + e[8] * pz;
+    y = e[1] * px + e[5] * py + e[9] * pz;
+    z = e[2] * px + e[6] * py + e[10] * pz;
+    normalize();
+}
+
+void Vec3::setFromMatrixPosition(const Mat4& m) { set(m.e[12], m.e[13], m.e[14]); }
+
+void Vec3::setFromMatrixColumn(const Mat4& m, int index) {
+    set(m.e[4 * index], m.e[4 * index + 1], m.e[4 * index + 2]);
+}
+
+void Vec3::applyQuaternion(const Quaternion& q) {
+    const double qx = q.x, qy = q.y, qz = q.z, qw = q.w;
+    const double ix = qw * x + qy * z - qz * y;
+    const double iy = qw * y + qz * x - qx * z;
+    const double iz = qw * z + qx * y - qy * x;
+    const double iw = -qx * x - qy * y - qz * z;
+    x = ix * qw + iw * -qx + iy * -qz - iz * -qy;
+    y = iy * qw + iw * -qy + iz * -qx - ix * -qz;
+    z = iz * qw + iw * -qz + ix * -qy - iy * -qx;
 }
 
 } // namespace Tavrolin::Fill
