@@ -138,6 +138,10 @@ void applyValue(PF_ParamDef& def, const ParamValue& v) {
   }
 }
 
+void maybeThrow(const Faults& faults, const char* service) {
+  if (faults.throwIn.count(service)) throw std::runtime_error(std::string("host fault in ") + service);
+}
+
 bool held(PF_ParamType type) { return type == PF_Param_POPUP || type == PF_Param_CHECKBOX; }
 
 }  // namespace
@@ -246,6 +250,7 @@ struct HeadlessHost::Impl {
     std::lock_guard<std::recursive_mutex> lock(h->mMutex);
     h->record([](CommandRecord& r) { ++r.addParamCalls; });
     ++h->mAddParamCount;
+    maybeThrow(h->mFaults, "add_param");
     if (h->mFaults.addParamFailAt > 0 && h->mAddParamCount == h->mFaults.addParamFailAt)
       return h->mFaults.addParamError;
     if (!def || (index != PF_PARAM_INDEX_APPEND && index != h->paramCount())) return PF_Err_BAD_CALLBACK_PARAM;
@@ -258,6 +263,7 @@ struct HeadlessHost::Impl {
     HeadlessHost* h = hostOf(ref);
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     std::lock_guard<std::recursive_mutex> lock(h->mMutex);
+    maybeThrow(h->mFaults, "checkout_param");
     const std::set<int>& refused = h->mFaults.refusedCheckouts;
     PF_Err err = PF_Err_NONE;
     if (refused.count(index) || refused.count(-1))
@@ -284,6 +290,7 @@ struct HeadlessHost::Impl {
     std::lock_guard<std::recursive_mutex> lock(h->mMutex);
     const bool entry = index >= 0 && size_t(index) < h->mParamPtrs.size() && h->mParamPtrs[size_t(index)] == def;
     h->record([&](CommandRecord& r) { r.uiUpdates.push_back({index, def, entry}); });
+    maybeThrow(h->mFaults, "PF_UpdateParamUI");
     return index >= 0 && index < h->paramCount() ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM;
   }
 
@@ -689,7 +696,16 @@ PF_Err HeadlessHost::send(PF_Cmd cmd, void* extra) {
   buildParams();
   PF_LayerDef* output = mOutput ? mOutput->def() : nullptr;
   rec.contextBefore = eglGetCurrentContext();
-  const PF_Err result = mEntry(cmd, &mInData, &mOutData, mParamPtrs.data(), output, extra);
+  PF_Err result = PF_Err_NONE;
+  try {
+    result = mEntry(cmd, &mInData, &mOutData, mParamPtrs.data(), output, extra);
+  } catch (...) {
+    // Nothing should come out of a module; keep the record and pass it on.
+    rec.contextAfter = eglGetCurrentContext();
+    mCurrent = nullptr;
+    mLast = std::move(rec);
+    throw;
+  }
   rec.contextAfter = eglGetCurrentContext();
   rec.result = result;
   rec.returnMsg.assign(mOutData.return_msg, strnlen(mOutData.return_msg, sizeof mOutData.return_msg));

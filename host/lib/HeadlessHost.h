@@ -121,6 +121,9 @@ struct Faults {
   PF_Err checkoutError = PF_Err_BAD_CALLBACK_PARAM;
   int handleFailAt = 0;                 // n-th host_new_handle returns null; 0 = never
   PF_Err iterateError = PF_Err_NONE;    // iterate returns this without walking
+  // Services that throw std::runtime_error into the caller, as a faulty host
+  // might: "add_param", "checkout_param", "PF_UpdateParamUI".
+  std::set<std::string> throwIn;
 };
 
 class HeadlessHost {
