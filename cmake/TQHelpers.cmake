@@ -4,14 +4,19 @@ function(tq_sources out dir)
   set(${out} ${files} PARENT_SCOPE)
 endfunction()
 
-# tq_library(name dir... [EXCLUDE file...]): a static library of the folders'
-# sources, or an interface library while a folder has only headers.
+# tq_library(name dir-or-file... [EXCLUDE file...]): a static library of the
+# folders' sources (and single .cpp files), or an interface library while
+# there are only headers.
 function(tq_library name)
   cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
   set(all)
   foreach(dir ${ARG_UNPARSED_ARGUMENTS})
-    tq_sources(files ${dir})
-    list(APPEND all ${files})
+    if(dir MATCHES "\\.cpp$")
+      list(APPEND all ${CMAKE_SOURCE_DIR}/${dir})
+    else()
+      tq_sources(files ${dir})
+      list(APPEND all ${files})
+    endif()
   endforeach()
   foreach(ex ${ARG_EXCLUDE})
     list(FILTER all EXCLUDE REGEX "/${ex}$")
@@ -25,9 +30,11 @@ function(tq_library name)
   endif()
 endfunction()
 
-# tq_test_folder(folder libs...): one test binary for tests/<folder>, each
-# test registered with CTest on its own.
+# tq_test_folder(folder [USES_MODULE] libs...): one test binary for
+# tests/<folder>, each test registered with CTest on its own. USES_MODULE
+# makes the binary wait for the module and the command to be built.
 function(tq_test_folder folder)
+  cmake_parse_arguments(ARG "USES_MODULE" "" "" ${ARGN})
   file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
   if(NOT files)
     return()
@@ -36,17 +43,19 @@ function(tq_test_folder folder)
   set(exe "${exe}_tests")
   add_executable(${exe} ${files})
   target_include_directories(${exe} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(${exe} PRIVATE ${ARGN} GTest::gmock GTest::gtest_main)
+  target_link_libraries(${exe} PRIVATE ${ARG_UNPARSED_ARGUMENTS} GTest::gmock GTest::gtest_main)
   # Tests find the module and the command where the build put them.
   target_compile_definitions(${exe} PRIVATE
     TQ_MODULE_PATH="${CMAKE_BINARY_DIR}/bin/TQFill.so"
     TQ_CLI_PATH="${CMAKE_BINARY_DIR}/bin/tqfill"
     TQ_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  foreach(dep TQFill tqfill)
-    if(TARGET ${dep})
-      add_dependencies(${exe} ${dep})
-    endif()
-  endforeach()
+  if(ARG_USES_MODULE)
+    foreach(dep TQFill tqfill)
+      if(TARGET ${dep})
+        add_dependencies(${exe} ${dep})
+      endif()
+    endforeach()
+  endif()
   gtest_discover_tests(${exe} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 120)
 endfunction()
@@ -58,5 +67,15 @@ function(tq_link name)
     target_link_libraries(${name} INTERFACE ${ARGN})
   else()
     target_link_libraries(${name} PUBLIC ${ARGN})
+  endif()
+endfunction()
+
+# Adds include directories to a tq_library whichever kind it turned out to be.
+function(tq_include name)
+  get_target_property(kind ${name} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${name} INTERFACE ${ARGN})
+  else()
+    target_include_directories(${name} PUBLIC ${ARGN})
   endif()
 endfunction()
