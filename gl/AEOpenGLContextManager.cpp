@@ -1,0 +1,43 @@
+#include "gl/AEOpenGLContextManager.h"
+
+namespace Tavrolin::Fill {
+
+std::atomic<std::int32_t> AEOpenGLContextManager::mContextCount{0};
+std::map<int, AEOpenGLContext*> AEOpenGLContextManager::mRenderContexts;
+std::recursive_mutex AEOpenGLContextManager::mMutex;
+AEOpenGLContext* AEOpenGLContextManager::mSharedDataContext = nullptr;
+
+namespace {
+// The calling thread's render-thread number; -1 until its first render.
+thread_local int mThread = -1;
+}  // namespace
+
+void AEOpenGLContextManager::setupContextManager() {
+    mSharedDataContext = new AEOpenGLContext(nullptr);
+}
+
+AEOpenGLContext* AEOpenGLContextManager::getSharedDataContext() { return mSharedDataContext; }
+
+AEOpenGLContext* AEOpenGLContextManager::getCurrentRenderContext() {
+    // Scoped, so the lock is let go on every way out, a failed creation too.
+    std::lock_guard<std::recursive_mutex> lock(mMutex);
+    if (mThread == -1) {
+        mThread = mContextCount.fetch_add(1);
+        AEOpenGLContext* context = new AEOpenGLContext(mSharedDataContext);
+        AEOpenGLContext*& slot = mRenderContexts[mThread];
+        delete slot;  // numbers are never reused, so normally there is none
+        slot = context;
+        return context;
+    }
+    return mRenderContexts[mThread];
+}
+
+void AEOpenGLContextManager::releaseContextManager() {
+    for (auto& entry : mRenderContexts)
+        delete entry.second;
+    mRenderContexts.clear();
+    delete mSharedDataContext;
+    mSharedDataContext = nullptr;
+}
+
+}  // namespace Tavrolin::Fill
