@@ -120,12 +120,9 @@ bool Affine::inverse(Affine& out) const {
         return false;
     }
     const double r = 1 / det;
-    out.a = d * r;
-    out.c = -c * r;
-    out.e = (c * f - d * e) * r;
-    out.b = -b * r;
-    out.d = a * r;
-    out.f = (b * e - a * f) * r;
+    // All six are computed before out is written, so out may be this object.
+    const Affine inv(d * r, -b * r, -c * r, a * r, (c * f - d * e) * r, (b * e - a * f) * r);
+    out = inv;
     return true;
 }
 

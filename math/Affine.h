@@ -46,7 +46,7 @@ public:
     // this = this * o: o acts before this (the operand goes on the right).
     void premultiply(const Affine& o);
 
-    // False, leaving out untouched, when |det| < 1e-6; out must not be this object.
+    // False, leaving out untouched, when |det| < 1e-6; out may be this object.
     bool inverse(Affine& out) const;
     // The inverse, or the identity when |det| < 1e-6.
     Affine getInverse() const;

@@ -121,6 +121,10 @@ TEST(Affine, Inverse) {
     for (const Vec2& p : {Vec2(0, 0), Vec2(3, -7), Vec2(0.5, 100)}) {
         expectMaps(inv, m.getTransform(p), p, 1e-12);
     }
+    // Inverting in place gives the same result as into another object.
+    Affine self = m;
+    ASSERT_TRUE(self.inverse(self));
+    EXPECT_EQ(self, inv);
 }
 
 TEST(Affine, AverageScale) {
