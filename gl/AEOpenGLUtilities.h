@@ -29,7 +29,9 @@ unsigned int UploadTexture(int format, PF_LayerDef* src, PF_LayerDef* other, PF_
                            unsigned long& bytesPerPixel, gl::GLenum& type, float& multiplier, bool mipmap);
 
 // Reads width x height pixels from colour attachment 0 of the bound frame
-// buffer into `dst`, copying only the rows and columns both have.
+// buffer into `dst`, copying only the rows and columns both have and leaving
+// the bytes past each row's pixels untouched. `bytesPerPixel` and `type` must
+// be those UploadTexture gave for `format` (516 otherwise).
 void DownloadTexture(unsigned int width, unsigned int height, PF_LayerDef* src, PF_LayerDef* dst,
                      PF_InData* in_data, int format, unsigned long bytesPerPixel, gl::GLenum type);
 
@@ -37,10 +39,14 @@ void DownloadTexture(unsigned int width, unsigned int height, PF_LayerDef* src, 
 PF_Err CopyPixelFloatIn(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat* out);
 PF_Err CopyPixelFloatOut(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat* out);
 
-// The staging buffer (rows of world->width pixels, no gaps) and its world.
+// The staging buffer of the float path and its world. The buffer holds
+// `height` rows of `width` pixels with no gaps; a callback for a pixel outside
+// it touches nothing and returns PF_Err_BAD_CALLBACK_PARAM.
 struct FloatCopy {
     PF_PixelFloat* buffer;
     PF_LayerDef* world;
+    A_long width;
+    A_long height;
 };
 
 // Words for glCheckFramebufferStatus(GL_FRAMEBUFFER).

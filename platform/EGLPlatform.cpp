@@ -192,6 +192,20 @@ void useCurrentContextInBinding() {
     pointBindingAt(eglGetCurrentContext());
 }
 
+std::uint64_t currentContextKey() {
+    bindOpenGLAPI();
+    EGLContext context = eglGetCurrentContext();
+    if (context == EGL_NO_CONTEXT)
+        return 0;
+    {
+        std::lock_guard<std::mutex> lock(gRegistryMutex);
+        auto found = registry().find(context);
+        if (found != registry().end())
+            return found->second->serial();
+    }
+    return (std::uint64_t{1} << 63) | static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(context));
+}
+
 EGLDisplayHandle sharedDisplay(std::string* why) {
     const DisplayChoice& choice = displayChoice();
     if (why != nullptr)

@@ -42,6 +42,11 @@ bool setCurrentContextBinding(const GLContextBinding& binding);
 // no-context handle 0, whose calls do nothing.
 void useCurrentContextInBinding();
 
+// Names the context current on this thread for per-context GL objects
+// (frame buffers, vertex arrays): a plug-in context by its serial, which is
+// never reused, any other by its handle with the top bit set; 0 for none.
+std::uint64_t currentContextKey();
+
 // The process's display: surfaceless platform first, then the device platform
 // (headless GPU), then the default display. Chosen and initialised once and
 // never terminated, since a host may share it. Null when none could be had;

@@ -38,6 +38,9 @@ public:
     void useProgram();
 
     unsigned int program() const { return mProgram; }
+    const std::string& vertexSource() const { return mVertexSource; }
+    const std::string& fragmentSource() const { return mFragmentSource; }
+    const std::string& geometrySource() const { return mGeometrySource; }
     int getUniformLocation(const std::string& name) const;
     int getAttributeLocation(const std::string& name) const;
 

@@ -167,10 +167,10 @@ TEST_F(OpenglShaderTest, ALongLogIsCutAt511Characters) {
 }
 
 TEST_F(OpenglShaderTest, ALinkErrorPrintsTheProgramMessage) {
-    // The fragment stage reads a varying that no vertex stage writes.
+    // Both stages compile, but the fragment stage's uv is not the vertex's type.
     OpenglShader shader(kVertex,
-                        "#version 330\nin vec4 neverWritten;\nout vec4 colourOut;\n"
-                        "void main() { colourOut = neverWritten; }");
+                        "#version 330\nin vec3 uv;\nout vec4 colourOut;\n"
+                        "void main() { colourOut = vec4(uv, 1.0); }");
     CaptureStdout capture;
     shader.useProgram();
     expectMessage(capture.text(), "Program error:\n");
