@@ -18,6 +18,10 @@ namespace {
 // The basic suite's own "not found" code; any non-zero value means failure.
 constexpr SPErr kSuiteNotFound = 1;
 
+// Larger blocks are refused as a host out of memory would (and before the
+// allocator, which under a sanitizer aborts instead of failing).
+constexpr A_u_longlong kMaxBlock = A_u_longlong(1) << 36;
+
 // Everything the host hands out as an opaque handle. `ptr` comes first so a
 // PF_Handle (void**) can point at it: *handle is the data, as hosts do.
 struct Obj {
@@ -228,6 +232,8 @@ struct HeadlessHost::Impl {
   static int32_t isEqual(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
   static SPErr allocateBlock(size_t size, void** block) {
     if (!block) return kSuiteNotFound;
+    *block = nullptr;
+    if (size > kMaxBlock) return PF_Err_OUT_OF_MEMORY;
     *block = std::malloc(size ? size : 1);
     return *block ? kSPNoError : PF_Err_OUT_OF_MEMORY;
   }
@@ -237,6 +243,7 @@ struct HeadlessHost::Impl {
   }
   static SPErr reallocateBlock(void* block, size_t size, void** out) {
     if (!out) return kSuiteNotFound;
+    if (size > kMaxBlock) return PF_Err_OUT_OF_MEMORY;
     void* p = std::realloc(block, size ? size : 1);
     if (!p) return PF_Err_OUT_OF_MEMORY;
     *out = p;
@@ -321,7 +328,7 @@ struct HeadlessHost::Impl {
     std::lock_guard<std::recursive_mutex> lock(h->mMutex);
     ++h->mHandleCount;
     if (h->mFaults.handleFailAt > 0 && h->mHandleCount == h->mFaults.handleFailAt) return nullptr;
-    if (size > A_u_longlong(SIZE_MAX)) return nullptr;
+    if (size > kMaxBlock) return nullptr;
     void* data = std::malloc(size ? size_t(size) : 1);
     if (!data) return nullptr;
     Obj* o = newObj(Obj::Handle, h);
@@ -412,7 +419,7 @@ struct HeadlessHost::Impl {
                             AEGP_MemHandle* mem) {
     if (!h || !mem) return PF_Err_BAD_CALLBACK_PARAM;
     *mem = nullptr;
-    if (size > AEGP_MemSize(SIZE_MAX)) return PF_Err_OUT_OF_MEMORY;
+    if (size > kMaxBlock) return PF_Err_OUT_OF_MEMORY;
     Obj* o = newMem(h, size_t(size), (flags & AEGP_MemFlag_CLEAR) != 0);
     if (!o) return PF_Err_OUT_OF_MEMORY;
     *mem = reinterpret_cast<AEGP_MemHandle>(o);
