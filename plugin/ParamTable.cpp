@@ -115,42 +115,42 @@ const std::vector<ParamSpec>& ParamTable() {
   return kTable;
 }
 
-PF_ParamDef MakeParamDef(const ParamSpec& spec, A_char* (*copyName)(A_char*, const A_char*)) {
+PF_ParamDef MakeParamDef(const ParamSpec& row, A_char* (*copyName)(A_char*, const A_char*)) {
   PF_ParamDef def;
   std::memset(&def, 0, sizeof def);  // every field not written below stays zero
-  def.uu.id = spec.index;
-  def.ui_flags = spec.uiFlags;
-  def.param_type = spec.type;
-  copyName(def.name, spec.name.c_str());
-  def.flags = spec.flags;
-  switch (spec.type) {
+  def.uu.id = row.index;
+  def.ui_flags = row.uiFlags;
+  def.param_type = row.type;
+  copyName(def.name, row.name.c_str());
+  def.flags = row.flags;
+  switch (row.type) {
     case PF_Param_POPUP:
-      def.u.pd.value = A_long(spec.value);
-      def.u.pd.dephault = A_short(spec.value);
-      def.u.pd.num_choices = A_short(spec.numChoices);
-      def.u.pd.namesptr = spec.choices;
+      def.u.pd.value = A_long(row.value);
+      def.u.pd.dephault = A_short(row.value);
+      def.u.pd.num_choices = A_short(row.numChoices);
+      def.u.pd.namesptr = row.choices;
       break;
     case PF_Param_COLOR:
-      def.u.cd.value = spec.color;
-      def.u.cd.dephault = spec.color;
+      def.u.cd.value = row.color;
+      def.u.cd.dephault = row.color;
       break;
     case PF_Param_POINT:
-      def.u.td.x_value = def.u.td.x_dephault = PF_Fixed(spec.x * 65536);
-      def.u.td.y_value = def.u.td.y_dephault = PF_Fixed(spec.y * 65536);
+      def.u.td.x_value = def.u.td.x_dephault = PF_Fixed(row.x * 65536);
+      def.u.td.y_value = def.u.td.y_dephault = PF_Fixed(row.y * 65536);
       def.u.td.restrict_bounds = 0;
       break;
     case PF_Param_ANGLE:
-      def.u.ad.value = def.u.ad.dephault = PF_Fixed(spec.value * 65536);
+      def.u.ad.value = def.u.ad.dephault = PF_Fixed(row.value * 65536);
       break;
     case PF_Param_FLOAT_SLIDER:
-      def.u.fs_d.value = spec.value;
-      def.u.fs_d.dephault = PF_FpShort(spec.value);
-      def.u.fs_d.valid_min = spec.validMin;
-      def.u.fs_d.valid_max = spec.validMax;
-      def.u.fs_d.slider_min = spec.sliderMin;
-      def.u.fs_d.slider_max = spec.sliderMax;
-      def.u.fs_d.precision = A_short(spec.precision);
-      def.u.fs_d.display_flags = PF_ValueDisplayFlags(spec.displayFlags);
+      def.u.fs_d.value = row.value;
+      def.u.fs_d.dephault = PF_FpShort(row.value);
+      def.u.fs_d.valid_min = row.validMin;
+      def.u.fs_d.valid_max = row.validMax;
+      def.u.fs_d.slider_min = row.sliderMin;
+      def.u.fs_d.slider_max = row.sliderMax;
+      def.u.fs_d.precision = A_short(row.precision);
+      def.u.fs_d.display_flags = PF_ValueDisplayFlags(row.displayFlags);
       def.u.fs_d.fs_flags = 0;
       def.u.fs_d.curve_tolerance = 0.05f;
       def.u.fs_d.phase = 0;

@@ -70,6 +70,6 @@ const std::vector<ParamSpec>& ParamTable();
 
 // The record set-up hands to add_param for a row (not for row 0), its name
 // copied with `copyName` (the host's ANSI strcpy).
-PF_ParamDef MakeParamDef(const ParamSpec& spec, A_char* (*copyName)(A_char*, const A_char*));
+PF_ParamDef MakeParamDef(const ParamSpec& row, A_char* (*copyName)(A_char*, const A_char*));
 
 }  // namespace Tavrolin::Fill
