@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <EGL/egl.h>
+
 #include "host/lib/HeadlessHost.h"
+#include "support/GLTestContext.h"
 
 namespace Tavrolin::Fill {
 namespace {
@@ -298,6 +301,21 @@ TEST(Module, CommandsFromSeveralThreadsRunOneAtATime) {
   EXPECT_TRUE(host.lastCommand().suitesBalanced());
   EXPECT_EQ(host.outstandingSuites(), 0);
   EXPECT_EQ(host.lastCommand().returnMsg, "TQ Fill v1.0\rTQ Fill");
+}
+
+TEST(Module, RecordsTheContextCurrentAroundACommand) {
+  HeadlessHost host(TQ_MODULE_PATH);
+  eglMakeCurrent(eglGetCurrentDisplay(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  ASSERT_EQ(host.about(), PF_Err_NONE);
+  EXPECT_EQ(host.lastCommand().contextBefore, nullptr);
+  EXPECT_EQ(host.lastCommand().contextAfter, nullptr);
+
+  ASSERT_TRUE(Tavrolin::Fill::Test::makeTestContextCurrent());
+  void* current = eglGetCurrentContext();
+  ASSERT_NE(current, nullptr);
+  ASSERT_EQ(host.about(), PF_Err_NONE);
+  EXPECT_EQ(host.lastCommand().contextBefore, current);
+  EXPECT_EQ(host.lastCommand().contextAfter, current);
 }
 
 }  // namespace
