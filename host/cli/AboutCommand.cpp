@@ -29,12 +29,16 @@ int RunAbout(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (!reader.option("--module", &module)) reader.unknown();
   }
 
-  HeadlessHost host(module);
-  if (PF_Err e = host.about()) {
-    err << "tqfill about: the effect answered with error " << e << "\n";
-    return 2;
+  std::string text;
+  {
+    ModuleOutputToStderr quiet;
+    HeadlessHost host(module);
+    if (PF_Err e = host.about()) {
+      err << "tqfill about: the effect answered with error " << e << "\n";
+      return 2;
+    }
+    text = host.lastCommand().returnMsg;
   }
-  std::string text = host.lastCommand().returnMsg;
   for (char& c : text)
     if (c == '\r') c = '\n';
   out << text << "\n";

@@ -3,7 +3,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 #include "host/cli/Commands.h"
 
@@ -53,6 +55,22 @@ int ParseInt(const std::string& text, int min, int max, const char* what) {
     throw UsageError(std::string(what) + " must be a whole number from " + std::to_string(min) + " to " +
                      std::to_string(max) + ", not \"" + text + "\"");
   return int(v);
+}
+
+ModuleOutputToStderr::ModuleOutputToStderr() {
+  std::cout.flush();
+  std::fflush(stdout);
+  mSaved = dup(STDOUT_FILENO);
+  if (mSaved >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
+}
+
+ModuleOutputToStderr::~ModuleOutputToStderr() {
+  std::cout.flush();
+  std::fflush(stdout);
+  if (mSaved >= 0) {
+    dup2(mSaved, STDOUT_FILENO);
+    close(mSaved);
+  }
 }
 
 }  // namespace Tavrolin::Fill::Cli

@@ -27,6 +27,7 @@ const std::vector<Command>& CommandTable();
 
 int RunAbout(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunParams(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // ---- shared option handling ----
 
@@ -48,6 +49,19 @@ public:
 private:
   const std::vector<std::string>& mArgs;
   size_t mPos = 0;
+};
+
+// While alive, what the module prints on standard output (its OpenGL banner)
+// goes to standard error, so that a command's own output stays clean.
+class ModuleOutputToStderr {
+public:
+  ModuleOutputToStderr();
+  ~ModuleOutputToStderr();
+  ModuleOutputToStderr(const ModuleOutputToStderr&) = delete;
+  ModuleOutputToStderr& operator=(const ModuleOutputToStderr&) = delete;
+
+private:
+  int mSaved;
 };
 
 // Parses a whole decimal integer in [min, max]; throws UsageError naming `what`.

@@ -181,26 +181,29 @@ int RunParams(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
   const int stops = stopsText.empty() ? 2 : ParseInt(stopsText, 2, 11, "--stops");
 
-  HeadlessHost host(module);
-  Check(host.globalSetup(), "global set-up");
-  Check(host.paramsSetup(), "parameter set-up");
-  const int fillIndex = Require(host, "Fill Type");
-  const int stopsIndex = Require(host, "Color Stop Amount");
-  const int fill = fillText.empty() ? 1 : ParseChoice(fillText, SplitChoices(host.registered(fillIndex).u.pd.namesptr), "--fill-type");
-  host.setValue(fillIndex, ParamValue::scalar(fill));
-  host.setValue(stopsIndex, ParamValue::scalar(stops - 1));  // choice 1 is two stops
-  Check(host.updateParamsUI(), "parameter UI update");
-
   std::vector<std::vector<std::string>> rows = {{"index", "name", "type", "default", "range", "shown"}};
-  for (int i = 0; i < host.paramCount(); ++i) {
-    const PF_ParamDef& d = host.registered(i);
-    std::string dflt, range;
-    Describe(d, dflt, range);
-    rows.push_back({std::to_string(i), d.name[0] ? std::string(d.name) : "-", TypeName(d.param_type), dflt, range,
-                    host.isHidden(i) ? "no" : "yes"});
+  {
+    ModuleOutputToStderr quiet;
+    HeadlessHost host(module);
+    Check(host.globalSetup(), "global set-up");
+    Check(host.paramsSetup(), "parameter set-up");
+    const int fillIndex = Require(host, "Fill Type");
+    const int stopsIndex = Require(host, "Color Stop Amount");
+    const int fill =
+        fillText.empty() ? 1 : ParseChoice(fillText, SplitChoices(host.registered(fillIndex).u.pd.namesptr), "--fill-type");
+    host.setValue(fillIndex, ParamValue::scalar(fill));
+    host.setValue(stopsIndex, ParamValue::scalar(stops - 1));  // choice 1 is two stops
+    Check(host.updateParamsUI(), "parameter UI update");
+    for (int i = 0; i < host.paramCount(); ++i) {
+      const PF_ParamDef& d = host.registered(i);
+      std::string dflt, range;
+      Describe(d, dflt, range);
+      rows.push_back({std::to_string(i), d.name[0] ? std::string(d.name) : "-", TypeName(d.param_type), dflt, range,
+                      host.isHidden(i) ? "no" : "yes"});
+    }
+    Check(host.globalSetdown(), "global set-down");
   }
   PrintTable(out, rows);
-  Check(host.globalSetdown(), "global set-down");
   return 0;
 }
 
