@@ -141,22 +141,28 @@ void AEOpenglMainFrameBuffer::destory() {
     mScreenRender = nullptr;
 }
 
+void AEOpenglMainFrameBuffer::deleteTarget(unsigned int color) {
+    deleteRenderbuffer(color);
+    unsigned int stencilBuffer = 0;
+    auto stencil = mStencilBuffers.find(color);
+    if (stencil != mStencilBuffers.end()) {
+        stencilBuffer = stencil->second;
+        deleteRenderbuffer(stencilBuffer);
+        mStencilBuffers.erase(stencil);
+    }
+    auto depth = mDepthBuffers.find(color);
+    if (depth != mDepthBuffers.end()) {
+        if (depth->second != stencilBuffer)  // a packed one is deleted once
+            deleteRenderbuffer(depth->second);
+        mDepthBuffers.erase(depth);
+    }
+}
+
 void AEOpenglMainFrameBuffer::deleteStackedTargets() {
     // Depth and stencil go with their colour target, so that a recycled
     // colour name never finds a stale entry.
-    for (unsigned int color : mColorStack) {
-        deleteRenderbuffer(color);
-        auto stencil = mStencilBuffers.find(color);
-        if (stencil != mStencilBuffers.end()) {
-            deleteRenderbuffer(stencil->second);
-            mStencilBuffers.erase(stencil);
-        }
-        auto depth = mDepthBuffers.find(color);
-        if (depth != mDepthBuffers.end()) {
-            deleteRenderbuffer(depth->second);
-            mDepthBuffers.erase(depth);
-        }
-    }
+    for (unsigned int color : mColorStack)
+        deleteTarget(color);
     mColorStack.clear();
 }
 
@@ -201,10 +207,21 @@ void AEOpenglMainFrameBuffer::pushRenderContext(bool depth, bool stencil) {
             map.emplace(color, buffer);
         }
     };
-    if (stencil)
+    if (depth && stencil) {
+        // Separate depth and stencil renderbuffers make an unsupported frame
+        // buffer on common drivers (Mesa among them); one packed buffer
+        // serves as both and is entered in both maps.
+        attach(GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL_ATTACHMENT, mStencilBuffers);
+        const unsigned int packed = mStencilBuffers[color];
+        auto entry = mDepthBuffers.find(color);
+        if (entry != mDepthBuffers.end() && entry->second != packed)
+            deleteRenderbuffer(entry->second);
+        mDepthBuffers[color] = packed;
+    } else if (stencil) {
         attach(GL_STENCIL_INDEX8, GL_STENCIL_ATTACHMENT, mStencilBuffers);
-    if (depth)
+    } else if (depth) {
         attach(GL_DEPTH_COMPONENT24, GL_DEPTH_ATTACHMENT, mDepthBuffers);
+    }
 
     if (mMultisample && glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         std::printf("framebuffer incomplete:%d", static_cast<int>(mMultisampleFramebuffer));
@@ -230,17 +247,7 @@ unsigned int AEOpenglMainFrameBuffer::popRenderContext() {
     }
     const unsigned int color = mColorStack.back();
     mColorStack.pop_back();
-    deleteRenderbuffer(color);
-    auto stencil = mStencilBuffers.find(color);
-    if (stencil != mStencilBuffers.end()) {
-        deleteRenderbuffer(stencil->second);
-        mStencilBuffers.erase(stencil);
-    }
-    auto depth = mDepthBuffers.find(color);
-    if (depth != mDepthBuffers.end()) {
-        deleteRenderbuffer(depth->second);
-        mDepthBuffers.erase(depth);
-    }
+    deleteTarget(color);
     if (!mColorStack.empty()) {
         glBindRenderbuffer(GL_RENDERBUFFER, mColorStack.back());
         glBindFramebuffer(GL_FRAMEBUFFER, stackFramebuffer());

@@ -50,6 +50,8 @@ public:
     void endDrawing(float multiplier);
 
     // Pushes a new cleared target (transparent black) and leaves it attached.
+    // Depth and stencil together are one packed GL_DEPTH24_STENCIL8
+    // renderbuffer, entered in both maps.
     void pushRenderContext(bool depth, bool stencil);
     // The top target as a new texture owned by the caller (0 when empty);
     // drawing then goes on into the target below.
@@ -102,6 +104,8 @@ private:
     // Makes sure the frame buffers belong to the current context.
     void useCurrentContext();
     void deleteStackedTargets();
+    // Deletes a colour target with its depth and stencil, and their entries.
+    void deleteTarget(unsigned int color);
     unsigned int stackFramebuffer() const;
     unsigned int createTexture(int width, int height, bool floating, int minFilter, int magFilter);
 
