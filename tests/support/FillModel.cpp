@@ -120,6 +120,13 @@ Rgba composite(const Rgba& fill, const Rgba& layer, int blend) {
     return {channel(layer.r, fill.r), channel(layer.g, fill.g), channel(layer.b, fill.b), a};
 }
 
+Rgba8 drawnPixel(const Fill& fill, Argb8 layer, int x, int y) {
+    const Rgba base{layer.r / 255.0, layer.g / 255.0, layer.b / 255.0, layer.a / 255.0};
+    const Rgba out = composite(fillColor(fill, x, y), base, fill.blend);
+    auto byte = [](double v) { return static_cast<std::uint8_t>(toByte(v)); };
+    return {byte(out.r * out.a), byte(out.g * out.a), byte(out.b * out.a), byte(out.a)};
+}
+
 Argb8 renderPixel(const Fill& fill, Argb8 layer, int x, int y) {
     const Rgba base{layer.r / 255.0, layer.g / 255.0, layer.b / 255.0, layer.a / 255.0};
     const Rgba out = composite(fillColor(fill, x, y), base, fill.blend);

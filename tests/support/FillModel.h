@@ -77,6 +77,13 @@ Rgba fillColor(const Fill& fill, int x, int y);
 // straight colour with alpha; Replace included.
 Rgba composite(const Rgba& fill, const Rgba& layer, int blend);
 
+// One pixel of the drawn render target: premultiplied red, green, blue,
+// alpha, 8 bits each, as the fill pass leaves it before the screen pass.
+struct Rgba8 {
+    std::uint8_t r = 0, g = 0, b = 0, a = 0;
+};
+Rgba8 drawnPixel(const Fill& fill, Argb8 layer, int x, int y);
+
 // The host pixel the effect writes for pixel (x, y) of a layer pixel.
 Argb8 renderPixel(const Fill& fill, Argb8 layer, int x, int y);
 

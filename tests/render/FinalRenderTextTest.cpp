@@ -1,0 +1,170 @@
+// The fill program's text, assembled without any GL context. The expected
+// texts are written out here piece by piece; the three lines that keep the
+// program's math defined where it would not be (the zero-length linear
+// gradient, the radial focal point and zero radius, the sweep centre) are
+// marked "defined value".
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "render/FinalRender.h"
+
+namespace Tavrolin::Fill {
+namespace {
+
+const std::string kHeader =
+    "#version 330\n"
+    "uniform sampler2D videoTexture;\n"
+    "uniform float multiplier16bit;\n"
+    "out vec4 colour;\n"
+    "in vec2 vtcoord;\n"
+    "uniform vec3 ufrag[3];\n"
+    "#define extent ufrag[0].xy\n"
+    " #define strokeMult ufrag[0].z\n"
+    "#define tex_type ufrag[1].x\n"
+    "#define complexPoint ufrag[1].yz\n"
+    "#define radius ufrag[2].x\n"
+    "#define numColors (int(ufrag[2].y))\n"
+    "#define alpha ufrag[2].z\n"
+    "vec4 swapChannel(vec4 color) {return vec4(color.g, color.b, color.a, color.r);}\n"
+    "uniform vec4 ucolors[11];\n";
+const std::string kStops = "uniform float ucolorStops[11];\n";
+const std::string kOpening =
+    "void main(){\n"
+    "   vec4 baseColor = swapChannel(texture(videoTexture, vtcoord));\n";
+const std::string kComposite =
+    "   color.a *= baseColor.a;\n"
+    "   float frag_alpha =  color.a + baseColor.a * (1.0 - color.a);\n"
+    "\tcolour = vec4((1.0 - color.a / frag_alpha) * baseColor.rgb + color.a / frag_alpha * ((1.0 - baseColor.a) * "
+    "color.rgb + baseColor.a * BlendFunc(baseColor.rgb, color.rgb)), frag_alpha);\n";
+const std::string kClosing =
+    "\tcolour = vec4(colour.r * colour.a, colour.g * colour.a, colour.b * colour.a, colour.a) * multiplier16bit;\n"
+    "}";
+const std::string kTabs = "\t\t\t\t\t\t\t\t";
+
+TEST(FinalRenderText, VertexTextIsTheSameForEveryFill) {
+    EXPECT_EQ(FinalRender::vertexSource(),
+              "#version 330\n"
+              "in vec3 avertex;\n"
+              "in vec2 atcoord;\n"
+              "out vec2 vtcoord;\n"
+              "uniform vec2 viewPort;\n"
+              "void main() {\n"
+              "   vtcoord = atcoord;\n"
+              "   gl_Position = vec4(avertex.x, avertex.y, 0.0, 1.0);\n"
+              "}");
+}
+
+TEST(FinalRenderText, SolidNormal) {
+    const std::string expected = kHeader +
+                                 "vec3 BlendFunc(vec3 base, vec3 blend) {return blend; }\n" + kOpening +
+                                 "vec4 color = ucolors[0];\n" + kComposite + kClosing;
+    const std::string text = FinalRender::fragmentSource(FinalRender::kSolidColor, FinalRender::kNormal);
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(text.find("ucolorStops"), std::string::npos);
+    EXPECT_EQ(text.find("pt"), std::string::npos);
+}
+
+TEST(FinalRenderText, LinearMultiply) {
+    const std::string expected =
+        kHeader + kStops + "vec3 BlendFunc(vec3 base, vec3 blend){return base * blend; }\n" + kOpening +
+        "vec2 pt = gl_FragCoord.xy;\n" +
+        "vec2 r = complexPoint - extent;\n" +
+        " " + kTabs + " float rl = length(r);\n" +
+        " " + kTabs + " float dist = dot(complexPoint - pt, r) / rl;\n" +
+        " " + kTabs + " vec4 color = ucolors[0]; \n" +
+        kTabs + " for (int i=1; i<numColors; ++i) {\n" +
+        // defined value: start and end in one point give the last colour
+        kTabs + " color = mix(color, ucolors[i], smoothstep(ucolorStops[i-1], ucolorStops[i], " +
+        "(rl > 0.0 ? dist/rl : 1.0)));}\n" +
+        kComposite + kClosing;
+    EXPECT_EQ(FinalRender::fragmentSource(FinalRender::kLinearGradient, FinalRender::kMultiply), expected);
+}
+
+TEST(FinalRenderText, RadialReplace) {
+    const std::string expected =
+        kHeader + kStops + "vec3 BlendFunc(vec3 base, vec3 blend) {return blend; }\n" + kOpening +
+        "vec2 pt = gl_FragCoord.xy;\n" +
+        "vec2 focal = extent;\n" +
+        " " + kTabs + " vec2 center = complexPoint;\n" +
+        " " + kTabs + " vec2 fd = focal - center;\n" +
+        " " + kTabs + " vec2 d = focal - pt;\n" +
+        " " + kTabs + " vec2 dn = normalize(vec2(-d.y, d.x));\n" +
+        " " + kTabs + " float center_to_line_dist = dot(fd, dn) / length(dn);\n" +
+        " " + kTabs + " float fd_on_proj_d_dist = dot(fd, d) / length(d);\n" +
+        // defined value: no square root of a negative number
+        " " + kTabs + " float cut_line_length = sqrt(max(0.0, radius * radius - center_to_line_dist * " +
+        "center_to_line_dist)) + fd_on_proj_d_dist;\n" +
+        " " + kTabs + " vec4 color = ucolors[0];\n" +
+        " " + kTabs + " for (int i=1; i<numColors; ++i) {\n" +
+        // defined value: t = 0 at the focal point, the last colour for radius 0
+        kTabs + " color = mix(color, ucolors[i], smoothstep(ucolorStops[i-1], ucolorStops[i], " +
+        "(radius > 0.0 ? (length(d) > 0.0 ? min(1.0, length(d)/cut_line_length ) : 0.0) : 1.0))); }\n" +
+        kComposite + "\tcolour = color;\n" + kClosing;
+    EXPECT_EQ(FinalRender::fragmentSource(FinalRender::kRadialGradient, FinalRender::kReplace), expected);
+}
+
+TEST(FinalRenderText, SweepOverlay) {
+    const std::string expected =
+        kHeader + kStops +
+        "float BlendOverlayf(float base, float blend) \t\t{ return "
+        "base<0.5?(2.0*base*blend):(1.0-2.0*(1.0-base)*(1.0-blend));}\n"
+        "vec3 BlendFunc(vec3 base, vec3 blend){return "
+        "vec3(BlendOverlayf(base.r,blend.r),BlendOverlayf(base.g,blend.g),BlendOverlayf(base.b,blend.b)); }\n" +
+        kOpening + "vec2 pt = gl_FragCoord.xy;\n" +
+        "vec2 sweep = (pt - complexPoint);\n" +
+        // defined value: t = 0 at the centre
+        " " + kTabs + "highp float index = (sweep.x == 0.0 && sweep.y == 0.0) ? 0.0 : " +
+        "atan(sweep.y, sweep.x) * 0.15915494309; \n" +
+        " " + kTabs + "vec4 color = ucolors[0];\n" +
+        " " + kTabs + "for (int i=1; i<numColors; ++i) {\n" +
+        kTabs + "color = mix(color, ucolors[i], smoothstep(ucolorStops[i-1], ucolorStops[i], " +
+        "clamp(index - floor(index), 0.0, 1.0)));\n" +
+        " }\n" + kComposite + kClosing;
+    EXPECT_EQ(FinalRender::fragmentSource(FinalRender::kSweepGradient, FinalRender::kOverlay), expected);
+}
+
+// The blend functions of the remaining modes, each the one piece that differs
+// from the Normal text of the same fill.
+TEST(FinalRenderText, EachBlendModeBringsItsFunction) {
+    struct Row {
+        const char* name;
+        int mode;
+        std::string function;
+    };
+    const Row rows[] = {
+        {"Add", FinalRender::kAdd, "vec3 BlendFunc(vec3 base, vec3 blend){return min(base + blend, vec3(1.0)); }\n"},
+        {"Screen", FinalRender::kScreen,
+         "float BlendScreenf(float base, float blend) \t\t{ return 1.0 - ((1.0 - base) * (1.0 - blend));}\n"
+         "vec3 BlendFunc(vec3 base, vec3 blend){return "
+         "vec3(BlendScreenf(base.r,blend.r),BlendScreenf(base.g,blend.g),BlendScreenf(base.b,blend.b)); }\n"},
+    };
+    const std::string normalPiece = "vec3 BlendFunc(vec3 base, vec3 blend) {return blend; }\n";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (int fill = 0; fill < FinalRender::kFillTypeCount; ++fill) {
+            std::string expected = FinalRender::fragmentSource(fill, FinalRender::kNormal);
+            expected.replace(expected.find(normalPiece), normalPiece.size(), row.function);
+            EXPECT_EQ(FinalRender::fragmentSource(fill, row.mode), expected);
+        }
+    }
+}
+
+TEST(FinalRenderText, ReplaceIsNormalWithTheFillWrittenLast) {
+    for (int fill = 0; fill < FinalRender::kFillTypeCount; ++fill) {
+        std::string expected = FinalRender::fragmentSource(fill, FinalRender::kNormal);
+        expected.insert(expected.size() - kClosing.size(), "\tcolour = color;\n");
+        EXPECT_EQ(FinalRender::fragmentSource(fill, FinalRender::kReplace), expected) << "fill " << fill;
+    }
+}
+
+TEST(FinalRenderText, ValuesOutsideTheTablesAreTheFirstEntry) {
+    const std::string first = FinalRender::fragmentSource(FinalRender::kSolidColor, FinalRender::kNormal);
+    EXPECT_EQ(FinalRender::fragmentSource(4, 0), first);
+    EXPECT_EQ(FinalRender::fragmentSource(-1, 6), first);
+    EXPECT_EQ(FinalRender::fragmentSource(0, 99), first);
+}
+
+}  // namespace
+}  // namespace Tavrolin::Fill
