@@ -1,12 +1,18 @@
 // The module's one exported function and the handlers of its small commands.
 #include "plugin/ParamTable.h"
 #include "plugin/ParamVisibility.h"
+#include "plugin/RenderCommand.h"
 #include "plugin/ScopedSuite.h"
+#include "render/FinalRender.h"
 #include "sdk/PFSuites.h"
 
 namespace Tavrolin::Fill {
 
 namespace {
+
+// The one fill renderer, made when the module is loaded (no GL work yet) and
+// destroyed at global set-down.
+FinalRender* kRender = new FinalRender();
 
 constexpr const char* kDisplayName = "TQ Fill";
 constexpr int kMajorVersion = 1;
@@ -27,10 +33,14 @@ PF_Err GlobalSetup(PF_InData*, PF_OutData* out_data) {
   out_data->my_version = kPackedVersion;
   out_data->out_flags = kOutFlags;
   out_data->out_flags2 = kOutFlags2;
+  SetupGPU();
   return PF_Err_NONE;
 }
 
-PF_Err GlobalSetdown(PF_InData*, PF_OutData*) { return PF_Err_NONE; }
+PF_Err GlobalSetdown(PF_InData*, PF_OutData*) {
+  TeardownGPU(kRender);
+  return PF_Err_NONE;
+}
 
 // Registers parameters 1 to 66 in table order. The host's own error ends the
 // registration and is passed on unchanged; what was added stays added.
@@ -56,7 +66,7 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
     case PF_Cmd_PARAMS_SETUP:
       return ParamsSetup(in_data, out_data, params, output);
     case PF_Cmd_RENDER:
-      return PF_Err_NONE;  // no renderer in this module yet
+      return Render(kRender, in_data, out_data, params, output);
     case PF_Cmd_USER_CHANGED_PARAM:
       return UserChangedParam(in_data, params, static_cast<const PF_UserChangedParamExtra*>(extra));
     case PF_Cmd_UPDATE_PARAMS_UI:

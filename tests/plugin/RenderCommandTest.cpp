@@ -1,0 +1,329 @@
+// The render command through the real module: what survives between frames,
+// the host's context around a frame, the failures that end a frame with an
+// error, and renders from a second host thread.
+
+#include <gtest/gtest.h>
+#include <glbinding/gl/gl.h>
+#include <EGL/egl.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "plugin/ModuleHost.h"
+#include "support/CaptureStdout.h"
+#include "support/FillModel.h"
+#include "support/GLCallRecorder.h"
+#include "support/GLTestContext.h"
+
+extern char** environ;
+
+namespace Tavrolin::Fill {
+namespace {
+
+namespace M = Model;
+namespace TS = ::Tavrolin::Fill::Test;
+
+// The module is loaded once per process and keeps its state across hosts, so
+// global set-up is sent once; set-down only in a process of its own.
+std::unique_ptr<HeadlessHost> renderHost(int width, int height) {
+    auto host = TS::LoadModule();
+    static bool setUp = false;
+    if (!setUp) {
+        TS::CaptureStdout banner;
+        EXPECT_EQ(host->globalSetup(), PF_Err_NONE);
+        setUp = true;
+    }
+    host->setLayer(width, height);
+    EXPECT_EQ(host->paramsSetup(), PF_Err_NONE);
+    return host;
+}
+
+// A linear gradient across the layer from blue to yellow, Normal.
+void linearBlueToYellow(HeadlessHost& host, int width) {
+    host.setValue("Fill Type", ParamValue::scalar(2));
+    host.setValue("Gradient Start", ParamValue::point(0, 0));
+    host.setValue("Gradient End", ParamValue::point(width, 0));
+    host.setValue("Color 1", ParamValue::color({255, 0, 0, 255}));
+    host.setValue("Color 2", ParamValue::color({255, 255, 255, 0}));
+    host.setValue("Stop 2", ParamValue::scalar(100));
+}
+
+M::Fill linearBlueToYellowModel(int width) {
+    M::Fill fill;
+    fill.type = M::kLinear;
+    fill.start = {0, 0};
+    fill.end = {static_cast<double>(width), 0};
+    M::StopGroup a, b;
+    a.r = 0, a.g = 0, a.b = 255, a.positionPercent = 0;
+    b.r = 255, b.g = 255, b.b = 0, b.positionPercent = 100;
+    fill.groups = {a, b};
+    return fill;
+}
+
+void fillLayer(World& world) {
+    for (int y = 0; y < world.height(); ++y)
+        for (int x = 0; x < world.width(); ++x)
+            world.at(x, y) = PF_Pixel8{255, static_cast<A_u_char>(40 + x * 7 % 200), static_cast<A_u_char>(90 + y * 13 % 150),
+                                       static_cast<A_u_char>(x * y % 256)};
+}
+
+M::Argb8 argb(const PF_Pixel8& p) { return {p.alpha, p.red, p.green, p.blue}; }
+
+// Every pixel of the output within the model's tolerance over `area` (the
+// whole output by default).
+void expectModel(HeadlessHost& host, const M::Fill& fill, int width = -1, int height = -1) {
+    World& in = host.input();
+    World& out = host.output();
+    if (width < 0) width = out.width();
+    if (height < 0) height = out.height();
+    int wrong = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::string why;
+            if (!M::matches(argb(out.at(x, y)), M::renderPixel(fill, argb(in.at(x, y)), x, y), 2, &why) &&
+                ++wrong <= 5)
+                ADD_FAILURE() << "pixel " << x << "," << y << ": " << why;
+        }
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(RenderCommand, RendersTheFillOverTheLayer) {
+    auto host = renderHost(32, 6);
+    fillLayer(host->input());
+    linearBlueToYellow(*host, 32);
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    expectModel(*host, linearBlueToYellowModel(32));
+    EXPECT_TRUE(host->lastCommand().suitesBalanced());
+    EXPECT_EQ(host->liveHandles(), 0);
+}
+
+TEST(RenderCommand, EqualSizesKeepTheFrameBuffers) {
+    auto host = renderHost(16, 8);
+    fillLayer(host->input());
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    TS::GLCallRecorder calls;
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    EXPECT_EQ(calls.count("glGenFramebuffers"), 0u);
+    EXPECT_EQ(calls.count("glDeleteFramebuffers"), 0u);
+    // Per frame only the input texture and the frame buffer's own per-frame
+    // targets come and go.
+    EXPECT_EQ(calls.count("glTexImage2D") > 0, true);
+    host->setLayer(17, 8);
+    fillLayer(host->input());
+    calls.clear();
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    EXPECT_GT(calls.count("glGenFramebuffers"), 0u);
+}
+
+TEST(RenderCommand, OnePixelLayer) {
+    auto host = renderHost(1, 1);
+    host->input().at(0, 0) = PF_Pixel8{255, 10, 200, 30};
+    host->setValue("Fill Type", ParamValue::scalar(1));
+    host->setValue("Solid Color", ParamValue::color({128, 255, 0, 0}));
+    host->setValue("Blend Mode", ParamValue::scalar(2));  // Multiply
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    M::Fill fill;
+    fill.type = M::kSolid;
+    fill.blend = M::kMultiply;
+    fill.solid = {128, 255, 0, 0};
+    expectModel(*host, fill);
+}
+
+TEST(RenderCommand, HostContextIsCurrentAgainAfterwards) {
+    auto host = renderHost(8, 8);
+    fillLayer(host->input());
+    // A context of the host's own current before the frame.
+    ASSERT_TRUE(TS::makeTestContextCurrent());
+    void* hostContext = eglGetCurrentContext();
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    EXPECT_EQ(host->lastCommand().contextBefore, hostContext);
+    EXPECT_EQ(host->lastCommand().contextAfter, hostContext);
+    EXPECT_EQ(eglGetCurrentContext(), hostContext);
+
+    // None current before: the plug-in's context stays current.
+    eglMakeCurrent(eglGetCurrentDisplay(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    EXPECT_EQ(host->lastCommand().contextBefore, nullptr);
+    EXPECT_NE(host->lastCommand().contextAfter, nullptr);
+    ASSERT_TRUE(TS::makeTestContextCurrent());
+}
+
+TEST(RenderCommand, OutputOfAnotherSizeGetsTheCommonAreaOnly) {
+    auto host = renderHost(12, 6);
+    fillLayer(host->input());
+    linearBlueToYellow(*host, 12);
+    const PF_Pixel8 marker{7, 7, 7, 7};
+    World larger(20, 9, 100);
+    larger.fill(marker);
+    host->setOutput(larger);
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    expectModel(*host, linearBlueToYellowModel(12), 12, 6);
+    for (int y = 0; y < 9; ++y) {
+        for (int x = 0; x < 20; ++x) {
+            if (x >= 12 || y >= 6) {
+                ASSERT_EQ(std::memcmp(&host->output().at(x, y), &marker, 4), 0) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_TRUE(host->output().paddingIntact());
+
+    World smaller(5, 3);
+    host->setOutput(smaller);
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    expectModel(*host, linearBlueToYellowModel(12));
+}
+
+// The ways a frame cannot be made: an error, one line on standard output,
+// the output untouched, the host's context current again.
+TEST(RenderCommand, FailuresLeaveTheOutputAndTheContext) {
+    struct Row {
+        const char* name;
+        std::function<void(HeadlessHost&)> arrange;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"no layer chosen", [](HeadlessHost& h) { h.setLayerParamEmpty(true); },
+         "TQ Fill render failed: the layer has no pixels\n"},
+        {"a layer wider than GL can hold", [](HeadlessHost& h) { h.setInput(World(16385, 1)); },
+         "TQ Fill render failed: the layer of 16385 x 1 pixels is larger than OpenGL's limit of 16384\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto host = renderHost(6, 4);
+        const PF_Pixel8 marker{1, 2, 3, 4};
+        host->output().fill(marker);
+        const std::vector<uint8_t> before = host->output().bytes();
+        row.arrange(*host);
+        ASSERT_TRUE(TS::makeTestContextCurrent());
+        void* hostContext = eglGetCurrentContext();
+        TS::CaptureStdout out;
+        EXPECT_EQ(host->render(), PF_Err_BAD_CALLBACK_PARAM);
+        EXPECT_EQ(out.text(), row.message);
+        EXPECT_EQ(host->output().bytes(), before);
+        EXPECT_EQ(host->lastCommand().contextAfter, hostContext);
+        EXPECT_TRUE(host->lastCommand().suitesBalanced());
+    }
+}
+
+TEST(RenderCommand, AFailedReadBackEndsTheFrameAndTheNextOneWorks) {
+    auto host = renderHost(10, 5);
+    fillLayer(host->input());
+    linearBlueToYellow(*host, 10);
+    host->output().fill({9, 9, 9, 9});
+    const std::vector<uint8_t> before = host->output().bytes();
+    ASSERT_TRUE(TS::makeTestContextCurrent());
+    void* hostContext = eglGetCurrentContext();
+    host->failHandleAllocationAt(1);
+    EXPECT_EQ(host->render(), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(host->output().bytes(), before);
+    EXPECT_EQ(host->lastCommand().contextAfter, hostContext);
+    EXPECT_TRUE(host->lastCommand().suitesBalanced());
+    host->failHandleAllocationAt(0);
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    expectModel(*host, linearBlueToYellowModel(10));
+}
+
+TEST(RenderCommand, SecondHostThreadRendersInItsOwnContext) {
+    auto host = renderHost(14, 7);
+    fillLayer(host->input());
+    linearBlueToYellow(*host, 14);
+    ASSERT_EQ(host->render(), PF_Err_NONE);  // this thread's context exists now
+
+    auto renderOnNewThread = [&](std::string& printed, PF_Err& result) {
+        std::thread([&] {
+            TS::CaptureStdout out;
+            result = host->render();
+            const PF_Err again = host->render();
+            printed = out.text();
+            if (again != PF_Err_NONE) result = again;
+        }).join();
+    };
+    std::string printed;
+    PF_Err result = -1;
+    renderOnNewThread(printed, result);
+    ASSERT_EQ(result, PF_Err_NONE);
+    // The thread's first render made its context and printed the banner; the
+    // second printed nothing.
+    EXPECT_EQ(printed.rfind("\nOpenGL Version:  ", 0), 0u) << printed;
+    size_t banners = 0;
+    for (size_t at = printed.find("OpenGL Version:"); at != std::string::npos;
+         at = printed.find("OpenGL Version:", at + 1))
+        ++banners;
+    EXPECT_EQ(banners, 1u);
+    expectModel(*host, linearBlueToYellowModel(14));
+
+    // Back on this thread, at the same size, after the other thread's frame.
+    host->output().fill({0, 0, 0, 0});
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    expectModel(*host, linearBlueToYellowModel(14));
+}
+
+// Run on its own by RenderAfterSetdownIsAnError, in a fresh process: after
+// global set-down the module renders nothing and says so.
+TEST(RenderCommand, DISABLED_RenderAfterSetdownChild) {
+    auto host = TS::LoadModule();
+    ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
+    host->setLayer(4, 4);
+    ASSERT_EQ(host->paramsSetup(), PF_Err_NONE);
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    ASSERT_EQ(host->globalSetdown(), PF_Err_NONE);
+    host->output().fill({5, 5, 5, 5});
+    const std::vector<uint8_t> before = host->output().bytes();
+    std::printf("@@");
+    std::fflush(stdout);
+    EXPECT_EQ(host->render(), PF_Err_BAD_CALLBACK_PARAM);
+    // A thread that never rendered asks too.
+    PF_Err other = 0;
+    std::thread([&] { other = host->render(); }).join();
+    EXPECT_EQ(other, PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(host->output().bytes(), before);
+    std::printf("@@");
+    std::fflush(stdout);
+}
+
+TEST(RenderCommand, RenderAfterSetdownIsAnError) {
+    char exe[4096] = {};
+    ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
+    char log[] = "/tmp/tq-setdown-XXXXXX";
+    const int fd = mkstemp(log);
+    ASSERT_GE(fd, 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fd, 1);
+    std::string filter = "--gtest_filter=RenderCommand.DISABLED_RenderAfterSetdownChild";
+    std::string disabled = "--gtest_also_run_disabled_tests";
+    char* argv[] = {exe, filter.data(), disabled.data(), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, exe, &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fd);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    const std::string text = readFile(log);
+    std::remove(log);
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+    // Between the markers: one line per refused frame.
+    const size_t from = text.find("@@"), to = text.rfind("@@");
+    ASSERT_NE(from, to) << text;
+    EXPECT_EQ(text.substr(from + 2, to - from - 2),
+              "TQ Fill render failed: the effect has been shut down\n"
+              "TQ Fill render failed: the effect has been shut down\n");
+}
+
+}  // namespace
+}  // namespace Tavrolin::Fill
