@@ -11,6 +11,7 @@ const std::vector<Command>& CommandTable() {
   static const std::vector<Command> kCommands = {
       {"about", "print the effect's about text", RunAbout},
       {"params", "list the parameters and which are shown", RunParams},
+      {"render", "render one frame over a PNG or the built-in picture", RunRender},
   };
   return kCommands;
 }
