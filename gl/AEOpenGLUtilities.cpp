@@ -195,17 +195,15 @@ PF_PixelFloat* staged(void* refcon, A_long x, A_long y) {
 
 PF_Err CopyPixelFloatIn(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat* /*out*/) {
     PF_PixelFloat* slot = staged(refcon, x, y);
-    if (slot == nullptr || in == nullptr)
-        return PF_Err_BAD_CALLBACK_PARAM;
-    std::memcpy(slot, in, sizeof(PF_PixelFloat));
+    if (slot != nullptr && in != nullptr)
+        std::memcpy(slot, in, sizeof(PF_PixelFloat));
     return PF_Err_NONE;
 }
 
 PF_Err CopyPixelFloatOut(void* refcon, A_long x, A_long y, PF_PixelFloat* /*in*/, PF_PixelFloat* out) {
     PF_PixelFloat* slot = staged(refcon, x, y);
-    if (slot == nullptr || out == nullptr)
-        return PF_Err_BAD_CALLBACK_PARAM;
-    std::memcpy(out, slot, sizeof(PF_PixelFloat));
+    if (slot != nullptr && out != nullptr)
+        std::memcpy(out, slot, sizeof(PF_PixelFloat));
     return PF_Err_NONE;
 }
 

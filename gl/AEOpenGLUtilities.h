@@ -35,13 +35,13 @@ unsigned int UploadTexture(int format, PF_LayerDef* src, PF_LayerDef* other, PF_
 void DownloadTexture(unsigned int width, unsigned int height, PF_LayerDef* src, PF_LayerDef* dst,
                      PF_InData* in_data, int format, unsigned long bytesPerPixel, gl::GLenum type);
 
-// Pixel callbacks of the float path; refcon is a FloatCopy.
+// Pixel callbacks of the float path; refcon is a FloatCopy. Return PF_Err_NONE.
 PF_Err CopyPixelFloatIn(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat* out);
 PF_Err CopyPixelFloatOut(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat* out);
 
 // The staging buffer of the float path and its world. The buffer holds
 // `height` rows of `width` pixels with no gaps; a callback for a pixel outside
-// it touches nothing and returns PF_Err_BAD_CALLBACK_PARAM.
+// it (or without a pixel to read or write) touches nothing.
 struct FloatCopy {
     PF_PixelFloat* buffer;
     PF_LayerDef* world;
