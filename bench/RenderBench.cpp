@@ -45,7 +45,8 @@ namespace Tavrolin::Fill::Bench {
 namespace {
 
 constexpr int kTolerance = 2;  // per channel, of 255
-constexpr double kMinTime = 0.2;
+// The default time per row; --benchmark_min_time on the command line wins.
+constexpr const char* kDefaultMinTime = "--benchmark_min_time=0.2";
 
 struct Size {
   int width, height;
@@ -260,7 +261,6 @@ void RegisterAll() {
     const std::string sizeName = SizeName(size);
     benchmark::RegisterBenchmark(("Floor/memcpy/" + sizeName).c_str(),
                                  [size](benchmark::State& state) { MemcpyFloor(state, size); })
-        ->MinTime(kMinTime)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
     for (const std::string& fill : SceneNames()) {
@@ -268,10 +268,10 @@ void RegisterAll() {
         const std::string suffix = "/" + fill + "/" + BlendName(blend) + "/" + sizeName;
         benchmark::RegisterBenchmark(("GPU" + suffix).c_str(), [=](benchmark::State& state) {
           GpuRender(state, fill, blend, size);
-        })->MinTime(kMinTime)->UseRealTime()->Unit(benchmark::kMillisecond);
+        })->UseRealTime()->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("CPU" + suffix).c_str(), [=](benchmark::State& state) {
           CpuRender(state, fill, blend, size);
-        })->MinTime(kMinTime)->UseRealTime()->Unit(benchmark::kMillisecond);
+        })->UseRealTime()->Unit(benchmark::kMillisecond);
       }
     }
   }
@@ -285,6 +285,13 @@ void RegisterAll() {
 // the renderer in the context) and set down after it.
 int main(int argc, char** argv) {
   using namespace Tavrolin::Fill::Bench;
+  std::vector<char*> args(argv, argv + argc);
+  bool minTimeGiven = false;
+  for (char* arg : args) minTimeGiven = minTimeGiven || std::strncmp(arg, "--benchmark_min_time", 20) == 0;
+  if (!minTimeGiven) args.insert(args.begin() + 1, const_cast<char*>(kDefaultMinTime));
+  argc = int(args.size());
+  args.push_back(nullptr);
+  argv = args.data();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   SetUpModule();
