@@ -83,6 +83,18 @@ void expectMessage(const std::string& printed, const std::string& head) {
     EXPECT_LE(log.size(), 511u);
 }
 
+// The driver's own log for a fragment text, read the way the program reads it.
+std::string driverLog(const std::string& fragment) {
+    GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
+    const GLchar* text = fragment.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLchar log[512] = {};
+    glGetShaderInfoLog(shader, 512, nullptr, log);
+    glDeleteShader(shader);
+    return log;
+}
+
 std::vector<std::string> argsOf(const GLCallRecorder& recorder, const std::string& name, size_t index) {
     std::vector<std::string> result;
     for (const auto& call : recorder.named(name))
@@ -116,6 +128,7 @@ TEST_F(OpenglShaderTest, BuildsOnceAtTheFirstUseAndKeepsNoShaderObject) {
 
 TEST_F(OpenglShaderTest, AFragmentErrorIsPrintedAtEveryUseAndTheProgramStaysUnbuilt) {
     OpenglShader shader(kVertex, kBrokenFragment);
+    const std::string log = driverLog(kBrokenFragment);
     std::string first, second;
     GLCallRecorder recorder;
     {
@@ -125,6 +138,7 @@ TEST_F(OpenglShaderTest, AFragmentErrorIsPrintedAtEveryUseAndTheProgramStaysUnbu
     }
     EXPECT_EQ(shader.program(), 0u);
     expectMessage(first, "Shader frag error:\n");
+    EXPECT_EQ(first, "Shader frag error:\n" + log + "\n");
     EXPECT_EQ(recorder.count("glCompileShader"), 2u);
     EXPECT_EQ(recorder.count("glCreateProgram"), 0u);
     // No geometry stage: only the vertex and fragment objects are made.
