@@ -77,7 +77,7 @@ public:
     unsigned short width() const;
     unsigned short height() const;
 
-    // For inspection.
+    // Read-only views of the state, for tests and callers that check it.
     unsigned int resolveFramebuffer() const { return mResolveFramebuffer; }
     unsigned int framebuffer() const { return mFramebuffer; }
     unsigned int multisampleFramebuffer() const { return mMultisampleFramebuffer; }
