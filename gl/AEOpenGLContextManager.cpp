@@ -3,7 +3,7 @@
 namespace Tavrolin::Fill {
 
 std::atomic<std::int32_t> AEOpenGLContextManager::mContextCount{0};
-std::map<int, AEOpenGLContext*> AEOpenGLContextManager::mRenderContexts;
+std::map<int, AEOpenGLContext*>& AEOpenGLContextManager::mRenderContexts = *new std::map<int, AEOpenGLContext*>();
 std::recursive_mutex AEOpenGLContextManager::mMutex;
 AEOpenGLContext* AEOpenGLContextManager::mSharedDataContext = nullptr;
 

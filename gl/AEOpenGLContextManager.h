@@ -26,7 +26,9 @@ public:
     static void releaseContextManager();
 
     static std::atomic<std::int32_t> mContextCount;
-    static std::map<int, AEOpenGLContext*> mRenderContexts;
+    // Never destroyed: contexts a process leaves without global set-down stay
+    // reachable at exit instead of being orphaned by the map's destructor.
+    static std::map<int, AEOpenGLContext*>& mRenderContexts;
     static std::recursive_mutex mMutex;
     static AEOpenGLContext* mSharedDataContext;
 };
