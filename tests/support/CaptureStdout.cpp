@@ -1,4 +1,4 @@
-#include "CaptureStdout.h"
+#include "support/CaptureStdout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "GLCallRecorder.h"
+#include "support/GLCallRecorder.h"
 
 #include "platform/EGLPlatform.h"
 

@@ -1,7 +1,7 @@
-#include "GLTestContext.h"
+#include "support/GLTestContext.h"
 
-#include "CaptureStdout.h"
-#include "GLCallRecorder.h"
+#include "support/CaptureStdout.h"
+#include "support/GLCallRecorder.h"
 
 #include <glbinding/gl/gl.h>
 
