@@ -374,6 +374,35 @@ TEST_F(ContextManagerTest, MakingTheCurrentContextCurrentAgainNeitherFlushesNorS
     EXPECT_EQ(lastSwitch.load(), reinterpret_cast<long long>(data->platformContext()->handle()));
 }
 
+TEST(ContextWithoutSetUpTest, ARenderBeforeSetUpGetsAContextSharingNothing) {
+    ASSERT_EQ(AEOpenGLContextManager::getSharedDataContext(), nullptr);
+    AEOpenGLContext* render = nullptr;
+    onNewThread([&] {
+        CaptureStdout quiet;
+        render = AEOpenGLContextManager::getCurrentRenderContext();
+        setCurrentContextBinding(GLContextBinding{});
+    });
+    ASSERT_NE(render, nullptr);
+    EXPECT_TRUE(render->isValid());
+    // A data context made afterwards does not see its objects.
+    {
+        CaptureStdout quiet;
+        AEOpenGLContextManager::setupContextManager();
+    }
+    GLuint buffer = 0;
+    onNewThread([&] {
+        ASSERT_TRUE(render->makeContextCurrent());
+        glGenBuffers(1, &buffer);
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glFinish();
+        setCurrentContextBinding(GLContextBinding{});
+    });
+    EXPECT_FALSE(glIsBuffer(buffer) == GL_TRUE);  // the data context is current here
+    AEOpenGLContextManager::releaseContextManager();
+    setCurrentContextBinding(GLContextBinding{});
+}
+
 TEST(ContextFailureTest, AContextThatCannotBeMadeSaysWhyAndCallsNoGL) {
     onNewThread([] {
         ForeignContext host;
