@@ -62,12 +62,17 @@ bool hasPixels(const PF_LayerDef* world) { return world && world->data && world-
 }  // namespace
 
 void SetupGPU() {
+    // A second global set-up keeps the data context it has: replacing it
+    // would lose the first and what shares with it.
+    if (AEOpenGLContextManager::getSharedDataContext()) return;
     SaveRestoreGLContextMac saver;
     AEOpenGLContextManager::setupContextManager();
     saver.restore();
 }
 
 void TeardownGPU(FinalRender*& render) {
+    // Only the first set-down has anything to take down.
+    if (!render) return;
     SaveRestoreGLContextMac saver;
     // GL objects go while a context of their share group is current.
     AEOpenGLContext* data = AEOpenGLContextManager::getSharedDataContext();
@@ -96,8 +101,8 @@ PF_Err Render(FinalRender* render, PF_InData* in_data, PF_OutData* out_data, PF_
 
     PF_LayerDef* input = params && params[0] ? &params[0]->u.ld : nullptr;
     if (!input || !input->data) return refuse("the layer has no pixels");
-    if (!hasPixels(input) || !output || output->width <= 0 || output->height <= 0 || !output->data)
-        return refuse("the layer size is not positive");
+    if (!hasPixels(input)) return refuse("the layer size is not positive");
+    if (!hasPixels(output)) return refuse("the output has no pixels");
     const long width = input->width;
     const long height = input->height;
 

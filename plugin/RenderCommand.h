@@ -11,12 +11,14 @@ namespace Tavrolin::Fill {
 class FinalRender;
 
 // Global set-up, after the version and flags: creates the shared data context
-// with the host's context saved and restored around it.
+// with the host's context saved and restored around it. A data context made
+// by an earlier set-up is kept.
 void SetupGPU();
 
 // Global set-down: with the data context current, destroys the frame buffer,
 // then `render` (set to null), then every context; the host's context is
-// current again afterwards.
+// current again afterwards. With `render` already null (a second set-down)
+// nothing is left to do and nothing is touched.
 void TeardownGPU(FinalRender*& render);
 
 // One frame: the input layer (params[0]) goes up as a texture, `render` reads

@@ -13,12 +13,15 @@
 #include "host/lib/HeadlessHost.h"
 #include "support/CaptureStdout.h"
 #include "support/FillModel.h"
+#include "support/ModuleSetdown.h"
 
 namespace Tavrolin::Fill {
 namespace {
 
 namespace M = Model;
 namespace TS = ::Tavrolin::Fill::Test;
+
+const auto* const kSetdown = ::testing::AddGlobalTestEnvironment(new TS::ModuleSetdownAtExit);
 
 // One module per process: global set-up once, then a host per test.
 std::unique_ptr<HeadlessHost> moduleHost(int width, int height, int rowbytes = 0) {

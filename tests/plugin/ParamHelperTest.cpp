@@ -5,8 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include <glbinding/gl/gl.h>
+
+#include <vector>
+
 #include "host/lib/HeadlessHost.h"
 #include "plugin/ParamHelper.h"
+#include "support/GLTestContext.h"
 
 namespace Tavrolin::Fill {
 namespace {
@@ -159,6 +164,37 @@ TEST_F(ParamHelperTest, LayerWithoutPixelsGivesNoTexture) {
     texture = 77;
     EXPECT_FALSE(ParamHelper::ReadLayer(in(), out(), popup, texture, size, multiplier));
     EXPECT_EQ(texture, 77u);
+}
+
+TEST_F(ParamHelperTest, LayerBecomesATextureOfItsPixels) {
+    ASSERT_TRUE(::Tavrolin::Fill::Test::makeTestContextCurrent());
+    host.setLayer(3, 2, 20);  // rows padded by 8 bytes
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            host.input().at(x, y) = PF_Pixel8{static_cast<A_u_char>(255 - x), static_cast<A_u_char>(10 * x + y),
+                                              static_cast<A_u_char>(100 + y), static_cast<A_u_char>(x * y)};
+    unsigned int texture = 0;
+    Vec2 size;
+    float multiplier = 0.0f;
+    ASSERT_TRUE(ParamHelper::ReadLayer(in(), out(), 0, texture, size, multiplier));
+    ASSERT_NE(texture, 0u);
+    EXPECT_EQ(size, Vec2(3, 2));
+    EXPECT_EQ(multiplier, 1.0f);
+    // The host's alpha, red, green and blue in R, G, B, A, without the padding.
+    std::vector<float> texels(3 * 2 * 4);
+    gl::glBindTexture(gl::GL_TEXTURE_2D, texture);
+    gl::glGetTexImage(gl::GL_TEXTURE_2D, 0, gl::GL_RGBA, gl::GL_FLOAT, texels.data());
+    gl::glBindTexture(gl::GL_TEXTURE_2D, 0);
+    gl::glDeleteTextures(1, &texture);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const PF_Pixel8& p = host.input().at(x, y);
+            const float* t = &texels[(y * 3 + x) * 4];
+            EXPECT_FLOAT_EQ(t[0], p.alpha / 255.0f);
+            EXPECT_FLOAT_EQ(t[1], p.red / 255.0f);
+            EXPECT_FLOAT_EQ(t[2], p.green / 255.0f);
+            EXPECT_FLOAT_EQ(t[3], p.blue / 255.0f);
+        }
 }
 
 }  // namespace

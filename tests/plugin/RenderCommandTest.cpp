@@ -22,6 +22,7 @@
 #include "plugin/ModuleHost.h"
 #include "support/CaptureStdout.h"
 #include "support/FillModel.h"
+#include "support/ModuleSetdown.h"
 #include "support/GLCallRecorder.h"
 #include "support/GLTestContext.h"
 
@@ -32,6 +33,8 @@ namespace {
 
 namespace M = Model;
 namespace TS = ::Tavrolin::Fill::Test;
+
+const auto* const kSetdown = ::testing::AddGlobalTestEnvironment(new TS::ModuleSetdownAtExit);
 
 // The module is loaded once per process and keeps its state across hosts, so
 // global set-up is sent once; set-down only in a process of its own.
@@ -119,9 +122,7 @@ TEST(RenderCommand, EqualSizesKeepTheFrameBuffers) {
     ASSERT_EQ(host->render(), PF_Err_NONE);
     EXPECT_EQ(calls.count("glGenFramebuffers"), 0u);
     EXPECT_EQ(calls.count("glDeleteFramebuffers"), 0u);
-    // Per frame only the input texture and the frame buffer's own per-frame
-    // targets come and go.
-    EXPECT_EQ(calls.count("glTexImage2D") > 0, true);
+    // A new size makes them anew.
     host->setLayer(17, 8);
     fillLayer(host->input());
     calls.clear();
@@ -198,16 +199,25 @@ TEST(RenderCommand, FailuresLeaveTheOutputAndTheContext) {
     const Row rows[] = {
         {"no layer chosen", [](HeadlessHost& h) { h.setLayerParamEmpty(true); },
          "TQ Fill render failed: the layer has no pixels\n"},
+        {"a layer of no width", [](HeadlessHost& h) { h.setInput(World(0, 3, 16)); },
+         "TQ Fill render failed: the layer size is not positive\n"},
+        {"an output without pixels", [](HeadlessHost& h) { h.setOutput(World(0, 0)); },
+         "TQ Fill render failed: the output has no pixels\n"},
         {"a layer wider than GL can hold", [](HeadlessHost& h) { h.setInput(World(16385, 1)); },
          "TQ Fill render failed: the layer of 16385 x 1 pixels is larger than OpenGL's limit of 16384\n"},
     };
+    {
+        // This thread's context first, so that its banner is out of the way.
+        auto warm = renderHost(2, 2);
+        TS::CaptureStdout banner;
+        ASSERT_EQ(warm->render(), PF_Err_NONE);
+    }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         auto host = renderHost(6, 4);
-        const PF_Pixel8 marker{1, 2, 3, 4};
-        host->output().fill(marker);
-        const std::vector<uint8_t> before = host->output().bytes();
         row.arrange(*host);
+        host->output().fill({1, 2, 3, 4});
+        const std::vector<uint8_t> before = host->output().bytes();
         ASSERT_TRUE(TS::makeTestContextCurrent());
         void* hostContext = eglGetCurrentContext();
         TS::CaptureStdout out;
@@ -270,6 +280,14 @@ TEST(RenderCommand, SecondHostThreadRendersInItsOwnContext) {
     host->output().fill({0, 0, 0, 0});
     ASSERT_EQ(host->render(), PF_Err_NONE);
     expectModel(*host, linearBlueToYellowModel(14));
+}
+
+TEST(RenderCommand, ASecondGlobalSetupKeepsTheDataContext) {
+    auto host = renderHost(4, 4);
+    TS::CaptureStdout out;
+    EXPECT_EQ(host->globalSetup(), PF_Err_NONE);
+    EXPECT_EQ(out.text(), "");  // no new context, so no banner
+    ASSERT_EQ(host->render(), PF_Err_NONE);
 }
 
 // Run on its own by RenderAfterSetdownIsAnError, in a fresh process: after
