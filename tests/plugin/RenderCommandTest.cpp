@@ -42,9 +42,17 @@ std::unique_ptr<HeadlessHost> renderHost(int width, int height) {
     auto host = TS::LoadModule();
     static bool setUp = false;
     if (!setUp) {
+        // Set-up, and this thread's render context made by a first frame, so
+        // that no test sees their banners. (LeakSanitizer also trips over the
+        // driver's thread-local storage at exit when a test's own context was
+        // made on this thread before the module's.)
         TS::CaptureStdout banner;
         EXPECT_EQ(host->globalSetup(), PF_Err_NONE);
+        host->setLayer(1, 1);
+        EXPECT_EQ(host->paramsSetup(), PF_Err_NONE);
+        EXPECT_EQ(host->render(), PF_Err_NONE);
         setUp = true;
+        host = TS::LoadModule();
     }
     host->setLayer(width, height);
     EXPECT_EQ(host->paramsSetup(), PF_Err_NONE);
@@ -206,12 +214,6 @@ TEST(RenderCommand, FailuresLeaveTheOutputAndTheContext) {
         {"a layer wider than GL can hold", [](HeadlessHost& h) { h.setInput(World(16385, 1)); },
          "TQ Fill render failed: the layer of 16385 x 1 pixels is larger than OpenGL's limit of 16384\n"},
     };
-    {
-        // This thread's context first, so that its banner is out of the way.
-        auto warm = renderHost(2, 2);
-        TS::CaptureStdout banner;
-        ASSERT_EQ(warm->render(), PF_Err_NONE);
-    }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         auto host = renderHost(6, 4);
@@ -313,34 +315,77 @@ TEST(RenderCommand, DISABLED_RenderAfterSetdownChild) {
     std::fflush(stdout);
 }
 
-TEST(RenderCommand, RenderAfterSetdownIsAnError) {
+// Runs one disabled test of this program in a fresh process, with `env`
+// added to the environment; its standard output comes back in `text`.
+int runChild(const std::string& test, const std::vector<std::string>& env, std::string& text) {
     char exe[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
-    char log[] = "/tmp/tq-setdown-XXXXXX";
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return -1;
+    char log[] = "/tmp/tq-child-XXXXXX";
     const int fd = mkstemp(log);
-    ASSERT_GE(fd, 0);
+    if (fd < 0) return -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fd, 1);
-    std::string filter = "--gtest_filter=RenderCommand.DISABLED_RenderAfterSetdownChild";
+    std::string filter = "--gtest_filter=RenderCommand." + test;
     std::string disabled = "--gtest_also_run_disabled_tests";
     char* argv[] = {exe, filter.data(), disabled.data(), nullptr};
+    std::vector<std::string> vars(env);
+    for (char** e = environ; *e; ++e) vars.push_back(*e);
+    std::vector<char*> envp;
+    for (std::string& v : vars) envp.push_back(v.data());
+    envp.push_back(nullptr);
     pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, exe, &actions, nullptr, argv, environ), 0);
+    const int spawned = posix_spawn(&child, exe, &actions, nullptr, argv, envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(fd);
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    const std::string text = readFile(log);
+    if (spawned != 0 || waitpid(child, &status, 0) != child) status = -1;
+    text = readFile(log);
     std::remove(log);
-    ASSERT_TRUE(WIFEXITED(status)) << text;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
-    // Between the markers: one line per refused frame.
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// What the child printed between its two markers.
+std::string between(const std::string& text) {
     const size_t from = text.find("@@"), to = text.rfind("@@");
-    ASSERT_NE(from, to) << text;
-    EXPECT_EQ(text.substr(from + 2, to - from - 2),
+    return from == to ? "(no markers) " + text : text.substr(from + 2, to - from - 2);
+}
+
+TEST(RenderCommand, RenderAfterSetdownIsAnError) {
+    std::string text;
+    EXPECT_EQ(runChild("DISABLED_RenderAfterSetdownChild", {}, text), 0) << text;
+    // One line per refused frame.
+    EXPECT_EQ(between(text),
               "TQ Fill render failed: the effect has been shut down\n"
               "TQ Fill render failed: the effect has been shut down\n");
+}
+
+// Run by NoGLContextIsAnError, in a process whose driver offers no OpenGL
+// 3.2 core context.
+TEST(RenderCommand, DISABLED_NoGLContextChild) {
+    auto host = TS::LoadModule();
+    ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
+    host->setLayer(4, 4);
+    ASSERT_EQ(host->paramsSetup(), PF_Err_NONE);
+    host->output().fill({5, 5, 5, 5});
+    const std::vector<uint8_t> before = host->output().bytes();
+    std::printf("@@");
+    std::fflush(stdout);
+    EXPECT_EQ(host->render(), PF_Err_BAD_CALLBACK_PARAM);
+    std::printf("@@");
+    std::fflush(stdout);
+    EXPECT_EQ(host->output().bytes(), before);
+    EXPECT_EQ(host->lastCommand().contextAfter, host->lastCommand().contextBefore);
+    EXPECT_TRUE(host->lastCommand().suitesBalanced());
+}
+
+TEST(RenderCommand, NoGLContextIsAnError) {
+    std::string text;
+    // Mesa then refuses the 3.2 core contexts the module asks for.
+    EXPECT_EQ(runChild("DISABLED_NoGLContextChild", {"MESA_GL_VERSION_OVERRIDE=3.1"}, text), 0) << text;
+    const std::string printed = between(text);
+    EXPECT_EQ(printed.rfind("TQ Fill render failed: no OpenGL context: ", 0), 0u) << printed;
+    EXPECT_EQ(printed.find('\n'), printed.size() - 1) << "one line";
 }
 
 }  // namespace
