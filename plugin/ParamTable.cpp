@@ -12,8 +12,8 @@ namespace {
 
 constexpr PF_Pixel8 kOpaqueRed{255, 255, 0, 0};
 
-ParamSpec popup(int index, const char* name, const char* choices, int count, PF_ParamFlags flags, PF_ParamUIFlags ui) {
-  ParamSpec s;
+ParamRow popup(int index, const char* name, const char* choices, int count, PF_ParamFlags flags, PF_ParamUIFlags ui) {
+  ParamRow s;
   s.index = index;
   s.name = name;
   s.type = PF_Param_POPUP;
@@ -25,8 +25,8 @@ ParamSpec popup(int index, const char* name, const char* choices, int count, PF_
   return s;
 }
 
-ParamSpec color(int index, const std::string& name, PF_ParamUIFlags ui) {
-  ParamSpec s;
+ParamRow color(int index, const std::string& name, PF_ParamUIFlags ui) {
+  ParamRow s;
   s.index = index;
   s.name = name;
   s.type = PF_Param_COLOR;
@@ -35,8 +35,8 @@ ParamSpec color(int index, const std::string& name, PF_ParamUIFlags ui) {
   return s;
 }
 
-ParamSpec point(int index, const char* name, double x, double y) {
-  ParamSpec s;
+ParamRow point(int index, const char* name, double x, double y) {
+  ParamRow s;
   s.index = index;
   s.name = name;
   s.type = PF_Param_POINT;
@@ -46,9 +46,9 @@ ParamSpec point(int index, const char* name, double x, double y) {
   return s;
 }
 
-ParamSpec slider(int index, const std::string& name, double value, float validMax, float sliderMax, int precision,
+ParamRow slider(int index, const std::string& name, double value, float validMax, float sliderMax, int precision,
                  int displayFlags, PF_ParamUIFlags ui) {
-  ParamSpec s;
+  ParamRow s;
   s.index = index;
   s.name = name;
   s.type = PF_Param_FLOAT_SLIDER;
@@ -62,12 +62,12 @@ ParamSpec slider(int index, const std::string& name, double value, float validMa
 }
 
 // A fraction slider: 0 to 100, one decimal, shown as percent.
-ParamSpec percent(int index, const std::string& name, double value, PF_ParamUIFlags ui) {
+ParamRow percent(int index, const std::string& name, double value, PF_ParamUIFlags ui) {
   return slider(index, name, value, 100, 100, 1, PF_ValueDisplayFlag_PERCENT, ui);
 }
 
-ParamSpec group(int index, const std::string& name, PF_ParamType type) {
-  ParamSpec s;
+ParamRow group(int index, const std::string& name, PF_ParamType type) {
+  ParamRow s;
   s.index = index;
   s.name = name;
   s.type = type;
@@ -75,18 +75,18 @@ ParamSpec group(int index, const std::string& name, PF_ParamType type) {
   return s;
 }
 
-std::vector<ParamSpec> build() {
+std::vector<ParamRow> build() {
   using namespace ParamIndex;
-  std::vector<ParamSpec> t;
+  std::vector<ParamRow> t;
   t.reserve(kCount);
-  t.push_back(ParamSpec{});  // the input layer
+  t.push_back(ParamRow{});  // the input layer
   t.push_back(popup(kFillType, "Fill Type", fillTypes, 4, PF_ParamFlag_SUPERVISE, 0));
   t.push_back(color(kSolidColor, "Solid Color", 0));
   t.push_back(point(kGradientStart, "Gradient Start", 0, 50));
   t.push_back(point(kGradientEnd, "Gradient End", 100, 50));
   t.push_back(slider(kRadialRadius, "Radial Radius", 300, 30000, 3000, 0, PF_ValueDisplayFlag_NONE, 0));
   t.push_back(point(kRadialCenter, "Radial Center", 50, 50));
-  ParamSpec angle;
+  ParamRow angle;
   angle.index = kFocalOffsetAngle;
   angle.name = "Focal Offset Angle";
   angle.type = PF_Param_ANGLE;
@@ -110,12 +110,12 @@ std::vector<ParamSpec> build() {
 
 }  // namespace
 
-const std::vector<ParamSpec>& ParamTable() {
-  static const std::vector<ParamSpec> kTable = build();
+const std::vector<ParamRow>& ParamTable() {
+  static const std::vector<ParamRow> kTable = build();
   return kTable;
 }
 
-PF_ParamDef MakeParamDef(const ParamSpec& row, A_char* (*copyName)(A_char*, const A_char*)) {
+PF_ParamDef MakeParamDef(const ParamRow& row, A_char* (*copyName)(A_char*, const A_char*)) {
   PF_ParamDef def;
   std::memset(&def, 0, sizeof def);  // every field not written below stays zero
   def.uu.id = row.index;

@@ -49,7 +49,7 @@ enum BlendMode : int { kBlendNormal = 0, kBlendMultiply, kBlendAdd, kBlendScreen
 
 // One row: what set-up writes into the record of that parameter. Fields that
 // a type does not use stay zero.
-struct ParamSpec {
+struct ParamRow {
   int index = 0;
   std::string name;
   PF_ParamType type = PF_Param_LAYER;
@@ -66,10 +66,10 @@ struct ParamSpec {
 };
 
 // Rows 0 (the host's input layer, not registered) to 66.
-const std::vector<ParamSpec>& ParamTable();
+const std::vector<ParamRow>& ParamTable();
 
 // The record set-up hands to add_param for a row (not for row 0), its name
 // copied with `copyName` (the host's ANSI strcpy).
-PF_ParamDef MakeParamDef(const ParamSpec& row, A_char* (*copyName)(A_char*, const A_char*));
+PF_ParamDef MakeParamDef(const ParamRow& row, A_char* (*copyName)(A_char*, const A_char*));
 
 }  // namespace Tavrolin::Fill

@@ -46,7 +46,7 @@ PF_Err GlobalSetdown(PF_InData*, PF_OutData*) {
 // registration and is passed on unchanged; what was added stays added.
 PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef*[], PF_LayerDef*) {
   out_data->num_params = ParamIndex::kCount;
-  const std::vector<ParamSpec>& table = ParamTable();
+  const std::vector<ParamRow>& table = ParamTable();
   for (size_t i = 1; i < table.size(); ++i) {
     PF_ParamDef def = MakeParamDef(table[i], in_data->utils->ansi.strcpy);
     if (PF_Err err = in_data->inter.add_param(in_data->effect_ref, PF_PARAM_INDEX_APPEND, &def)) return err;

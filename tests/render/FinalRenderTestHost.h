@@ -14,7 +14,7 @@ namespace Tavrolin::Fill::Test {
 class EffectParamsHost : public HeadlessHost {
 public:
     EffectParamsHost() {
-        const std::vector<ParamSpec>& table = ParamTable();
+        const std::vector<ParamRow>& table = ParamTable();
         for (size_t i = 1; i < table.size(); ++i) addParam(MakeParamDef(table[i], std::strcpy));
     }
     void set(const std::string& name, double v) { setValue(name, ParamValue::scalar(v)); }
