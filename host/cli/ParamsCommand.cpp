@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "host/cli/Commands.h"
@@ -41,7 +42,8 @@ std::string Lower(std::string s) {
 
 // A 1-based choice from its number, its text or a unique start of it.
 int ParseChoice(const std::string& text, const std::vector<std::string>& choices, const char* what) {
-  if (!text.empty() && std::all_of(text.begin(), text.end(), ::isdigit))
+  const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };  // isdigit is undefined for a negative char
+  if (!text.empty() && std::all_of(text.begin(), text.end(), digit))
     return ParseInt(text, 1, int(choices.size()), what);
   const std::string want = Lower(text);
   int found = 0;
@@ -130,7 +132,7 @@ void Describe(const PF_ParamDef& d, std::string& dflt, std::string& range) {
       dflt = Number(d.u.fs_d.dephault) + unit;
       range = Number(d.u.fs_d.valid_min) + " to " + Number(d.u.fs_d.valid_max) + unit + " (slider " +
               Number(d.u.fs_d.slider_min) + " to " + Number(d.u.fs_d.slider_max) + ", " +
-              std::to_string(d.u.fs_d.precision) + " decimals)";
+              std::to_string(d.u.fs_d.precision) + (d.u.fs_d.precision == 1 ? " decimal)" : " decimals)");
       break;
     }
     default: break;
@@ -198,7 +200,9 @@ int RunParams(const std::vector<std::string>& args, std::ostream& out, std::ostr
       const PF_ParamDef& d = host.registered(i);
       std::string dflt, range;
       Describe(d, dflt, range);
-      rows.push_back({std::to_string(i), d.name[0] ? std::string(d.name) : "-", TypeName(d.param_type), dflt, range,
+      // A module may fill all 32 bytes of the name: read no further.
+      const std::string name(d.name, strnlen(d.name, sizeof d.name));
+      rows.push_back({std::to_string(i), name.empty() ? "-" : name, TypeName(d.param_type), dflt, range,
                       host.isHidden(i) ? "no" : "yes"});
     }
     Check(host.globalSetdown(), "global set-down");

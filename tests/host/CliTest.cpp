@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -17,12 +19,12 @@ struct Result {
   std::string out, err;
 };
 
-Result RunCli(const std::string& args) {
+Result RunProgram(const std::string& program, const std::string& args) {
   char errPath[] = "/tmp/tqfill-cli-XXXXXX";
   const int fd = mkstemp(errPath);
   EXPECT_GE(fd, 0);
   close(fd);
-  const std::string command = std::string("'") + TQ_CLI_PATH + "' " + args + " 2>" + errPath;
+  const std::string command = "'" + program + "' " + args + " 2>" + errPath;
   Result r;
   FILE* pipe = popen(command.c_str(), "r");
   EXPECT_NE(pipe, nullptr);
@@ -38,6 +40,8 @@ Result RunCli(const std::string& args) {
   unlink(errPath);
   return r;
 }
+
+Result RunCli(const std::string& args) { return RunProgram(TQ_CLI_PATH, args); }
 
 // index -> "shown" column of `tqfill params`.
 std::map<int, std::string> Shown(const std::string& table) {
@@ -69,7 +73,8 @@ TEST(Cli, ParamsListsEveryParameterWithItsDefaults) {
   while (std::getline(lines, line)) ++count;
   EXPECT_EQ(count, 67);
   EXPECT_NE(r.out.find("Radial Radius"), std::string::npos);
-  EXPECT_NE(r.out.find("0 to 30000 (slider 0 to 3000"), std::string::npos);
+  EXPECT_NE(r.out.find("0 to 30000 (slider 0 to 3000, 0 decimals)"), std::string::npos);
+  EXPECT_NE(r.out.find("0 to 100% (slider 0 to 100, 1 decimal)"), std::string::npos);
   EXPECT_NE(r.out.find("#FFFF0000"), std::string::npos);
   EXPECT_NE(r.out.find("100%, 50%"), std::string::npos);
   // Solid colour by default: no stop group shown.
@@ -109,6 +114,29 @@ TEST(Cli, MistakesGoToStderrWithStatusTwo) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
+}
+
+// A copy of tqfill in a folder of its own: the module is looked for beside
+// it, and --module names one elsewhere.
+TEST(Cli, ModuleBesideTheProgramOrNamed) {
+  char dir[] = "/tmp/tqfill-alone-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string program = std::string(dir) + "/tqfill";
+  std::filesystem::copy_file(TQ_CLI_PATH, program);
+
+  const Result missing = RunProgram(program, "about");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find(std::string(dir) + "/TQFill.so"), std::string::npos) << missing.err;
+
+  const Result named = RunProgram(program, std::string("about --module '") + TQ_MODULE_PATH + "'");
+  EXPECT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(named.out, "TQ Fill v1.0\nTQ Fill\n");
+
+  const Result params = RunProgram(program, std::string("params --module='") + TQ_MODULE_PATH + "' --stops 11");
+  EXPECT_EQ(params.status, 0) << params.err;
+  EXPECT_EQ(Shown(params.out).size(), 67u);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(Cli, HelpOnEachCommand) {
