@@ -60,16 +60,20 @@ PF_Err AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data, DRAWBOT_Su
     SetMessage(out_data, "NULL suite pointer passed to AEFX_AcquireDrawbotSuites");
     return PF_Err_UNRECOGNIZED_PARAM_TYPE;
   }
-  void** slots[4] = {reinterpret_cast<void**>(&suites->drawbot_suiteP),
-                     reinterpret_cast<void**>(&suites->supplier_suiteP),
-                     reinterpret_cast<void**>(&suites->surface_suiteP),
-                     reinterpret_cast<void**>(&suites->path_suiteP)};
-  for (int i = 0; i < 4; ++i) {
-    void* suite = nullptr;
-    if (PF_Err err = AcquireSuite(in_data, out_data, kDrawbotSuites[i].name, kDrawbotSuites[i].version, nullptr, &suite))
-      return err;
-    *slots[i] = suite;
-  }
+  // Each pointer is written with its own type (not through a void**), and
+  // only once its suite came back.
+  void* suite = nullptr;
+  const auto acquire = [&](int i) {
+    return AcquireSuite(in_data, out_data, kDrawbotSuites[i].name, kDrawbotSuites[i].version, nullptr, &suite);
+  };
+  if (PF_Err err = acquire(0)) return err;
+  suites->drawbot_suiteP = static_cast<DRAWBOT_DrawbotSuite1*>(suite);
+  if (PF_Err err = acquire(1)) return err;
+  suites->supplier_suiteP = static_cast<DRAWBOT_SupplierSuite1*>(suite);
+  if (PF_Err err = acquire(2)) return err;
+  suites->surface_suiteP = static_cast<DRAWBOT_SurfaceSuite2*>(suite);
+  if (PF_Err err = acquire(3)) return err;
+  suites->path_suiteP = static_cast<DRAWBOT_PathSuite1*>(suite);
   return PF_Err_NONE;
 }
 
