@@ -130,6 +130,48 @@ TEST(ParamsSetup, RegistersSixtySixRecordsExactlyAsListed) {
   EXPECT_EQ(host->registered(65).u.fs_d.dephault, 100.0f);
 }
 
+// The host's callbacks, wrapped to log what set-up asks of them in order.
+struct CallLog {
+  std::vector<std::string> calls;
+  const A_char* lastCopyTarget = nullptr;
+  PF_ProgPtr effectRef = nullptr;
+  A_char* (*strcpyFn)(A_char*, const A_char*) = nullptr;
+  PF_Err (*addParamFn)(PF_ProgPtr, PF_ParamIndex, PF_ParamDefPtr) = nullptr;
+} gLog;
+
+A_char* LoggedStrcpy(A_char* dst, const A_char* src) {
+  gLog.calls.push_back(std::string("strcpy ") + src);
+  gLog.lastCopyTarget = dst;
+  return gLog.strcpyFn(dst, src);
+}
+
+PF_Err LoggedAddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
+  gLog.calls.push_back("add_param " + std::to_string(index) + " " + def->name);
+  EXPECT_EQ(ref, gLog.effectRef);
+  EXPECT_EQ(gLog.lastCopyTarget, def->name) << "the name must be copied into this record";
+  return gLog.addParamFn(ref, index, def);
+}
+
+TEST(ParamsSetup, EachNameIsCopiedByTheHostThenTheRecordAppended) {
+  auto host = LoadModule();
+  PF_InData* in = host->inData();
+  gLog = CallLog{};
+  gLog.effectRef = in->effect_ref;
+  gLog.strcpyFn = in->utils->ansi.strcpy;
+  gLog.addParamFn = in->inter.add_param;
+  in->utils->ansi.strcpy = LoggedStrcpy;
+  in->inter.add_param = LoggedAddParam;
+  ASSERT_EQ(host->paramsSetup(), PF_Err_NONE);
+
+  std::vector<std::string> expected;
+  for (const Row& row : ExpectedRows()) {
+    expected.push_back("strcpy " + row.name);
+    expected.push_back("add_param -1 " + row.name);  // -1: after the last one
+  }
+  EXPECT_EQ(gLog.calls, expected);
+  EXPECT_EQ(host->paramCount(), 67);
+}
+
 TEST(ParamsSetup, HostFailureStopsRegistrationAndIsPassedOn) {
   auto host = LoadModule();
   const PF_Err code = 7;  // some host error that is neither 0 nor 516

@@ -132,6 +132,39 @@ TEST(Visibility, ParametersAlreadyRightGetNoFlagWriteButStillARedraw) {
   EXPECT_EQ(host->commandParams()[22]->ui_flags, PF_PUI_INVISIBLE);
 }
 
+// "+name version" for an acquisition, "-name version" for a release.
+std::vector<std::string> SuiteSequence(const CommandRecord& rec) {
+  std::vector<std::string> v;
+  for (const SuiteCall& c : rec.suiteCalls) v.push_back((c.acquire ? "+" : "-") + c.name + " " + std::to_string(c.version));
+  return v;
+}
+
+// The frame of both commands holds the effect and interface suites; each
+// list is applied with the three stream suites, released in reverse order.
+TEST(Visibility, SuitesAreAcquiredAndReleasedInOrder) {
+  const std::vector<std::string> frameStart = {"+AEGP Effect Suite 2", "+AEGP PF Interface Suite 1"};
+  const std::vector<std::string> list = {"+PF Param Utils Suite 3", "+AEGP Dynamic Stream Suite 2",
+                                         "+AEGP Stream Suite 7",    "-AEGP Stream Suite 7",
+                                         "-AEGP Dynamic Stream Suite 2", "-PF Param Utils Suite 3"};
+  const std::vector<std::string> frameEnd = {"-AEGP PF Interface Suite 1", "-AEGP Effect Suite 2"};
+  auto sequence = [&](int lists) {
+    std::vector<std::string> v = frameStart;
+    for (int i = 0; i < lists; ++i) v.insert(v.end(), list.begin(), list.end());
+    v.insert(v.end(), frameEnd.begin(), frameEnd.end());
+    return v;
+  };
+  auto host = SetUpModule();
+  host->setValue(kFillType, ParamValue::scalar(3));
+  ASSERT_EQ(host->updateParamsUI(), PF_Err_NONE);  // the fill list, then the stop list
+  EXPECT_EQ(SuiteSequence(host->lastCommand()), sequence(2));
+  ASSERT_EQ(host->userChangedParam(kFillType), PF_Err_NONE);
+  EXPECT_EQ(SuiteSequence(host->lastCommand()), sequence(1));
+  ASSERT_EQ(host->userChangedParam(kColorStopAmount), PF_Err_NONE);
+  EXPECT_EQ(SuiteSequence(host->lastCommand()), sequence(1));
+  ASSERT_EQ(host->userChangedParam(10), PF_Err_NONE);
+  EXPECT_EQ(SuiteSequence(host->lastCommand()), sequence(0));
+}
+
 TEST(Visibility, OtherChangesTouchNoStream) {
   struct Case {
     const char* name;
