@@ -28,6 +28,8 @@ const std::vector<Command>& CommandTable();
 int RunAbout(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunParams(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunSequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunGallery(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // ---- shared option handling ----
 

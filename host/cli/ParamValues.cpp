@@ -167,4 +167,10 @@ ArgbImage LoadLayerPicture(const std::string& input, long width, long height) {
     return picture;
 }
 
+void SetLayerPicture(HeadlessHost& host, const ArgbImage& picture) {
+    host.setLayer(picture.width, picture.height);
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(&host.input().at(0, y), picture.pixel(0, y), static_cast<size_t>(picture.width) * 4);
+}
+
 }  // namespace Tavrolin::Fill::Cli

@@ -60,4 +60,7 @@ ArgbImage LoadLayerPicture(const std::string& input, long width, long height);
 // `picture` scaled to width x height, nearest pixel.
 ArgbImage ScalePicture(const ArgbImage& picture, int width, int height);
 
+// New layer worlds of the picture's size, the picture as the input.
+void SetLayerPicture(HeadlessHost& host, const ArgbImage& picture);
+
 }  // namespace Tavrolin::Fill::Cli

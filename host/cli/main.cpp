@@ -12,6 +12,8 @@ const std::vector<Command>& CommandTable() {
       {"about", "print the effect's about text", RunAbout},
       {"params", "list the parameters and which are shown", RunParams},
       {"render", "render one frame over a PNG or the built-in picture", RunRender},
+      {"sequence", "render numbered frames with keyframed parameters", RunSequence},
+      {"gallery", "draw every fill type with every blend mode in one picture", RunGallery},
   };
   return kCommands;
 }

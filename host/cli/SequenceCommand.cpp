@@ -1,0 +1,390 @@
+// `tqfill sequence`: frames of the effect at a steady frame rate, with
+// parameters keyed over time, written as numbered PNG files.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/cli/Commands.h"
+#include "host/cli/ParamValues.h"
+#include "host/io/Png.h"
+#include "host/lib/HeadlessHost.h"
+
+namespace Tavrolin::Fill::Cli {
+
+namespace {
+
+constexpr int kExitRenderFailed = 1;
+constexpr int kMaxFrames = 1000000;
+// A frame lasts kFrameTicks of the host's clock, which runs at fps * kFrameTicks
+// ticks a second, so that frame rates with up to three decimals are exact.
+constexpr A_long kFrameTicks = 1000;
+
+const char* const kSequenceHelp =
+    "usage: tqfill sequence [-i|--input IN.png | --size WxH] [-s|--set \"NAME=VALUE\"]...\n"
+    "                       [-k|--key \"NAME@SECONDS=VALUE\"]... --frames N [--fps F]\n"
+    "                       [--start SECONDS] [--downsample N] [--module PATH] -o|--output PATTERN\n"
+    "\n"
+    "Renders N frames of the effect over IN.png, or over the built-in picture\n"
+    "(320 x 200, or WxH pixels with --size). Frame i (0 to N-1) is rendered at\n"
+    "START + i / F seconds and written to PATTERN with i in place of its %d.\n"
+    "\n"
+    "  -i, --input IN.png       the layer (8-bit RGBA PNG; other PNGs are converted)\n"
+    "      --size WxH           the built-in picture at this size\n"
+    "  -s, --set NAME=VALUE     a constant parameter value, as for `tqfill render`:\n"
+    "                             pop-up  its choice text or 1-based number\n"
+    "                             colour  #RRGGBB or #AARRGGBB (alpha first)\n"
+    "                             point   X,Y in layer pixels or X%,Y% of the layer\n"
+    "                             angle   degrees\n"
+    "                             slider  a number within its range\n"
+    "  -k, --key NAME@SECONDS=VALUE\n"
+    "                           a keyframe: the parameter takes VALUE at SECONDS;\n"
+    "                           between keys values change linearly (pop-ups and\n"
+    "                           checkboxes keep the earlier key's value), before the\n"
+    "                           first key and after the last they hold\n"
+    "      --frames N           how many frames (1 to 1000000)\n"
+    "      --fps F              frames per second (default 30; up to three decimals)\n"
+    "      --start SECONDS      the time of frame 0 (default 0)\n"
+    "      --downsample N       render as at a downsample factor of 1/N (default 1)\n"
+    "      --module PATH        the effect module (default: TQFill.so beside tqfill)\n"
+    "  -o, --output PATTERN     the file names: one %d, with an optional 0 flag and\n"
+    "                           width (frame_%04d.png gives frame_0000.png ...);\n"
+    "                           %% for a percent sign, no other % conversions\n"
+    "  -h, --help               this text\n"
+    "\n"
+    "The frames are first written under temporary names and take their names only\n"
+    "when all of them are done: a failure leaves no frame and no existing file\n"
+    "changed. A progress bar is drawn on standard error when it is a terminal.\n"
+    "\n"
+    "Exit status: 0 done, 1 the effect could not render, 2 a wrong argument, name,\n"
+    "value, key, pattern, size or file.\n";
+
+[[noreturn]] void fail(const std::string& message) { throw UsageError(message); }
+
+// An output pattern: text around exactly one %d with its flag and width.
+struct Pattern {
+    std::string before, after;
+    bool zeroPad = false;
+    int width = 0;
+
+    std::string name(long number) const {
+        std::string digits = std::to_string(number);
+        const char pad = zeroPad ? '0' : ' ';
+        if (static_cast<int>(digits.size()) < width) digits.insert(0, static_cast<size_t>(width) - digits.size(), pad);
+        return before + digits + after;
+    }
+};
+
+Pattern parsePattern(const std::string& text) {
+    const auto wrong = [&](const std::string& why) {
+        fail("wrong output pattern \"" + text + "\": " + why +
+             " (expected one %d, such as frame_%04d.png; %% for a percent sign)");
+    };
+    Pattern pattern;
+    bool found = false;
+    std::string* part = &pattern.before;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            *part += text[i];
+            continue;
+        }
+        if (i + 1 < text.size() && text[i + 1] == '%') {
+            *part += '%';
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        const bool zero = j < text.size() && text[j] == '0';
+        if (zero) ++j;
+        const size_t widthStart = j;
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
+        if (j >= text.size() || text[j] != 'd') wrong("a % that is neither %d nor %%");
+        if (found) wrong("more than one %d");
+        if (j - widthStart > 2) wrong("a width of more than two digits");
+        pattern.zeroPad = zero;
+        pattern.width = j > widthStart ? std::stoi(text.substr(widthStart, j - widthStart)) : 0;
+        found = true;
+        part = &pattern.after;
+        i = j;
+    }
+    if (!found) wrong("no %d");
+    return pattern;
+}
+
+struct Key {
+    std::string text;  // as given, for messages
+    std::string name;
+    double seconds = 0;
+    std::string value;
+};
+
+Key parseKey(const std::string& text) {
+    const auto eq = text.find('=');
+    const auto at = eq == std::string::npos ? std::string::npos : text.rfind('@', eq);
+    if (at == std::string::npos) fail("wrong --key \"" + text + "\": expected NAME@SECONDS=VALUE");
+    Key key;
+    key.text = text;
+    key.name = Trim(text.substr(0, at));
+    key.value = text.substr(eq + 1);
+    const std::string seconds = text.substr(at + 1, eq - at - 1);
+    if (!ParseNumber(seconds, key.seconds) || key.seconds < 0 || key.seconds > 1e6)
+        fail("wrong time \"" + seconds + "\" in --key \"" + text + "\": expected seconds, 0 or more");
+    return key;
+}
+
+struct Options {
+    std::string input;
+    bool hasSize = false;
+    long width = 320, height = 200;
+    std::vector<std::string> sets;
+    std::vector<Key> keys;
+    long frames = 0;
+    double fps = 30;
+    double start = 0;
+    long downsample = 1;
+    std::string module = DefaultModulePath();
+    Pattern pattern;
+    bool help = false;
+};
+
+Options parseArguments(const std::vector<std::string>& args) {
+    Options options;
+    bool hasInput = false, hasFrames = false, hasOutput = false;
+    ArgReader reader(args);
+    std::string value;
+    while (!reader.done()) {
+        if (reader.flag("-h") || reader.flag("--help")) {
+            options.help = true;
+        } else if (reader.option("-i", &value) || reader.option("--input", &value)) {
+            options.input = value;
+            hasInput = true;
+        } else if (reader.option("--size", &value)) {
+            ParseSize(value, kMaxLayerSide, options.width, options.height);
+            options.hasSize = true;
+        } else if (reader.option("-s", &value) || reader.option("--set", &value)) {
+            options.sets.push_back(value);
+        } else if (reader.option("-k", &value) || reader.option("--key", &value)) {
+            options.keys.push_back(parseKey(value));
+        } else if (reader.option("--frames", &value)) {
+            options.frames = ParseInt(value, 1, kMaxFrames, "the number of frames");
+            hasFrames = true;
+        } else if (reader.option("--fps", &value)) {
+            if (!ParseNumber(value, options.fps) || options.fps < 0.001 || options.fps > 1000)
+                fail("wrong frame rate \"" + value + "\": expected frames per second from 0.001 to 1000");
+        } else if (reader.option("--start", &value)) {
+            if (!ParseNumber(value, options.start) || options.start < 0 || options.start > 1e6)
+                fail("wrong start \"" + value + "\": expected seconds, 0 or more");
+        } else if (reader.option("--downsample", &value)) {
+            options.downsample = ParseInt(value, 1, 1000, "the downsample factor");
+        } else if (reader.option("--module", &value)) {
+            options.module = value;
+        } else if (reader.option("-o", &value) || reader.option("--output", &value)) {
+            options.pattern = parsePattern(value);
+            hasOutput = true;
+        } else {
+            reader.unknown();
+        }
+    }
+    if (options.help) return options;
+    if (hasInput && options.hasSize) fail("--input and --size exclude each other");
+    if (hasInput && options.input.empty()) fail("--input needs a file name");
+    if (!hasFrames) fail("no number of frames: give --frames N");
+    if (!hasOutput) fail("no output pattern: give -o PATTERN, such as frame_%04d.png");
+    return options;
+}
+
+// The frames' temporary files, for the signal handler to remove: names made
+// before the first frame, a count raised only after a file is complete.
+std::vector<std::string>* gTemporaries = nullptr;
+volatile sig_atomic_t gTemporariesWritten = 0;
+
+extern "C" void removeTemporariesAndDie(int signal) {
+    if (gTemporaries)
+        for (sig_atomic_t k = 0; k < gTemporariesWritten; ++k) unlink((*gTemporaries)[static_cast<size_t>(k)].c_str());
+    std::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+// Removes the temporaries on every way out that does not rename them, and
+// while alive lets an interrupt remove them too.
+class Temporaries {
+public:
+    explicit Temporaries(std::vector<std::string> names) : mNames(std::move(names)) {
+        gTemporaries = &mNames;
+        gTemporariesWritten = 0;
+        for (int s : {SIGINT, SIGTERM, SIGHUP}) mSaved.emplace_back(s, std::signal(s, removeTemporariesAndDie));
+    }
+    ~Temporaries() {
+        for (auto& [s, handler] : mSaved) std::signal(s, handler);
+        removeAll();
+        gTemporaries = nullptr;
+    }
+    Temporaries(const Temporaries&) = delete;
+    Temporaries& operator=(const Temporaries&) = delete;
+
+    const std::string& name(size_t i) const { return mNames[i]; }
+    void written(size_t count) { gTemporariesWritten = static_cast<sig_atomic_t>(count); }
+    void removeAll() {
+        for (sig_atomic_t k = 0; k < gTemporariesWritten; ++k) std::remove(mNames[static_cast<size_t>(k)].c_str());
+        gTemporariesWritten = 0;
+    }
+
+private:
+    std::vector<std::string> mNames;
+    std::vector<std::pair<int, void (*)(int)>> mSaved;
+};
+
+// A hidden name beside `path`, unique to this process.
+std::string temporaryName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + ".tqfill-" + std::to_string(getpid()) + "-" + base + ".part";
+}
+
+// One line on a terminal, redrawn in place.
+class ProgressBar {
+public:
+    ProgressBar(std::ostream& err, long total) : mErr(err), mTotal(total), mShown(isatty(STDERR_FILENO) == 1) {}
+    void show(long done) {
+        if (!mShown) return;
+        constexpr int kWidth = 30;
+        const int filled = static_cast<int>(done * kWidth / mTotal);
+        mErr << "\r[" << std::string(static_cast<size_t>(filled), '#') << std::string(static_cast<size_t>(kWidth - filled), '.')
+             << "] " << done << "/" << mTotal << " frames" << std::flush;
+    }
+    void finish() {
+        if (mShown) mErr << "\n" << std::flush;
+        mShown = false;
+    }
+
+private:
+    std::ostream& mErr;
+    long mTotal;
+    bool mShown;
+};
+
+int run(const Options& options, std::ostream& err) {
+    const ArgbImage picture = LoadLayerPicture(options.input, options.width, options.height);
+
+    // The host's clock: frame i at (startTicks + i * kFrameTicks) / timeScale seconds.
+    const A_u_long timeScale = static_cast<A_u_long>(std::lround(options.fps * kFrameTicks));
+    const double startTicks = std::round(options.start * static_cast<double>(timeScale));
+    if (startTicks + static_cast<double>(options.frames - 1) * kFrameTicks > static_cast<double>(INT_MAX))
+        fail("the sequence ends too late for the host's clock at this frame rate: give an earlier --start, "
+             "fewer frames or a lower --fps");
+
+    std::vector<std::string> finals, temporaries;
+    for (long i = 0; i < options.frames; ++i) {
+        finals.push_back(options.pattern.name(i));
+        temporaries.push_back(temporaryName(finals.back()));
+    }
+
+    std::unique_ptr<HeadlessHost> host;
+    try {
+        host = std::make_unique<HeadlessHost>(options.module);
+    } catch (const HostError& e) {
+        fail(e.what());
+    }
+    SetLayerPicture(*host, picture);
+    host->setDownsample(1, static_cast<A_u_long>(options.downsample), 1, static_cast<A_u_long>(options.downsample));
+    if (host->globalSetup() != PF_Err_NONE || host->paramsSetup() != PF_Err_NONE) {
+        err << "tqfill sequence: the effect could not be set up\n";
+        return kExitRenderFailed;
+    }
+    struct SetDown {
+        HeadlessHost& host;
+        ~SetDown() {
+            try {
+                host.globalSetdown();
+            } catch (const std::exception&) {
+                // Nothing is left to do with the effect after its frames.
+            }
+        }
+    } setDown{*host};
+
+    std::set<int> constant;
+    for (const std::string& set : options.sets) {
+        const ParamSetting setting = ParseSetting(*host, set, picture.width, picture.height);
+        host->setValue(setting.index, setting.value);
+        constant.insert(setting.index);
+    }
+    std::map<std::pair<int, double>, std::string> keyed;
+    for (const Key& key : options.keys) {
+        const ParamSetting setting = ParseSetting(*host, key.name + "=" + key.value, picture.width, picture.height,
+                                                  "--key");
+        if (constant.count(setting.index))
+            fail("\"" + setting.name + "\" is given both by --set and by --key");
+        if (!keyed.emplace(std::make_pair(setting.index, key.seconds), key.text).second)
+            fail("two keys for \"" + setting.name + "\" at the same time: \"" +
+                 keyed[{setting.index, key.seconds}] + "\" and \"" + key.text + "\"");
+        host->setKeyframe(setting.index, key.seconds, setting.value);
+    }
+
+    Temporaries files(temporaries);
+    ProgressBar bar(err, options.frames);
+    bar.show(0);
+    std::string error;
+    for (long i = 0; i < options.frames; ++i) {
+        host->setTime(static_cast<A_long>(startTicks) + static_cast<A_long>(i) * kFrameTicks, kFrameTicks, timeScale);
+        const PF_Err result = host->render();
+        if (result != PF_Err_NONE) {
+            bar.finish();
+            const std::string message = host->lastCommand().returnMsg;
+            err << "tqfill sequence: the effect could not render frame " << i << " (error " << result << ")"
+                << (message.empty() ? "" : ": " + message) << "\n";
+            return kExitRenderFailed;
+        }
+        const World& frame = host->output();
+        // Counted before the write: a file left half-written by an interrupt goes too.
+        files.written(static_cast<size_t>(i) + 1);
+        if (!WritePng(files.name(static_cast<size_t>(i)), frame.width(), frame.height(), frame.bytes().data(),
+                      static_cast<size_t>(frame.rowbytes()), error)) {
+            bar.finish();
+            fail(error);
+        }
+        bar.show(i + 1);
+    }
+    bar.finish();
+
+    for (size_t i = 0; i < finals.size(); ++i) {
+        if (std::rename(files.name(i).c_str(), finals[i].c_str()) != 0) {
+            const std::string reason = std::strerror(errno);
+            fail("cannot name " + finals[i] + ": " + reason +
+                 (i ? " (" + std::to_string(i) + " frames before it are in place)" : ""));
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+int RunSequence(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const Options options = parseArguments(args);
+    if (options.help) {
+        out << kSequenceHelp;
+        return 0;
+    }
+    ModuleOutputToStderr quiet;
+    try {
+        return run(options, err);
+    } catch (const HostError& e) {
+        err << "tqfill sequence: " << e.what() << "\n";
+        return kExitRenderFailed;
+    }
+}
+
+}  // namespace Tavrolin::Fill::Cli
