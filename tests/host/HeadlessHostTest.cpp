@@ -1,5 +1,7 @@
 // The headless host's own services: worlds, parameters over time, suites with
 // real memory and flags, and the faults it can be told to produce.
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -286,8 +288,34 @@ TEST(Module, LoadFailureIsReported) {
   EXPECT_THROW(none.about(), HostError);
 }
 
+// About holds the text suite from its start to its end: a basic suite that
+// counts the holders sees two at once if two commands overlap.
+struct Overlap {
+  std::atomic<int> holders{0}, most{0};
+  SPErr (*acquire)(const char*, int32_t, void**) = nullptr;
+  SPErr (*release)(const char*, int32_t) = nullptr;
+} gOverlap;
+
+SPErr CountingAcquire(const char* name, int32_t version, void** suite) {
+  const SPErr err = gOverlap.acquire(name, version, suite);
+  const int now = ++gOverlap.holders;
+  for (int m = gOverlap.most; now > m && !gOverlap.most.compare_exchange_weak(m, now);) {
+  }
+  std::this_thread::sleep_for(std::chrono::microseconds(200));  // widens the window an overlap needs
+  return err;
+}
+
+SPErr CountingRelease(const char* name, int32_t version) {
+  --gOverlap.holders;
+  return gOverlap.release(name, version);
+}
+
 TEST(Module, CommandsFromSeveralThreadsRunOneAtATime) {
   HeadlessHost host(TQ_MODULE_PATH);
+  gOverlap.acquire = host.basicSuite()->AcquireSuite;
+  gOverlap.release = host.basicSuite()->ReleaseSuite;
+  host.basicSuite()->AcquireSuite = CountingAcquire;
+  host.basicSuite()->ReleaseSuite = CountingRelease;
   std::vector<std::thread> threads;
   std::vector<int> failures(4, 0);
   for (int t = 0; t < 4; ++t)
@@ -297,6 +325,8 @@ TEST(Module, CommandsFromSeveralThreadsRunOneAtATime) {
     });
   for (std::thread& th : threads) th.join();
   for (int f : failures) EXPECT_EQ(f, 0);
+  EXPECT_EQ(gOverlap.most, 1);
+  EXPECT_EQ(gOverlap.holders, 0);
   EXPECT_EQ(host.lastCommand().cmd, PF_Cmd_ABOUT);
   EXPECT_TRUE(host.lastCommand().suitesBalanced());
   EXPECT_EQ(host.outstandingSuites(), 0);
