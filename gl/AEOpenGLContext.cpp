@@ -48,6 +48,11 @@ bool AEOpenGLContext::makeContextCurrent() {
     // there is no platform context, switching to none.
     if (mCGLContext != currentContextBinding())
         makeCurrentFlush(mCGLContext);
+    // Refused (EGL lets a context be current on one thread only): let go of
+    // what is current, so that GL work meant for this context reaches none
+    // rather than another, a host's least of all.
+    if (mCGLContext != currentContextBinding())
+        makeCurrentFlush(GLContextBinding{});
     useCurrentContextInBinding();
     return isValid() && currentContextBinding() == mCGLContext;
 }

@@ -33,8 +33,9 @@ public:
     static void InitializeOpenGLBindings();
 
     // Makes this context current on the calling thread and points glbinding
-    // at it. An invalid context releases whatever was current (so no GL work
-    // lands in a host's context) and returns false.
+    // at it. An invalid context, or one EGL refuses here (it is current on
+    // another thread), releases whatever was current (so no GL work lands in
+    // a host's context) and returns false.
     bool makeContextCurrent();
 
     // The flush-before-switch rule: makes `context` current, first flushing

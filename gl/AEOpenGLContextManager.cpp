@@ -10,10 +10,22 @@ AEOpenGLContext* AEOpenGLContextManager::mSharedDataContext = nullptr;
 namespace {
 // The calling thread's render-thread number; -1 until its first render.
 thread_local int mThread = -1;
+
+// EGL lets a context be current on one thread only, and keeps a deleted one
+// alive while it is current: a plug-in context that this thread need not
+// hold is let go of (flushed first).
+void letGoIfCurrent(const AEOpenGLContext* context) {
+    if (context != nullptr && context->isValid() && currentContextBinding() == context->binding())
+        AEOpenGLContext::makeCurrentFlush(GLContextBinding{});
+}
 }  // namespace
 
 void AEOpenGLContextManager::setupContextManager() {
     mSharedDataContext = new AEOpenGLContext(nullptr);
+    // Left current on a set-up thread that had nothing current, the data
+    // context could not be made current by a set-down on another thread.
+    // The caller's restore brings back whatever was current before.
+    letGoIfCurrent(mSharedDataContext);
 }
 
 AEOpenGLContext* AEOpenGLContextManager::getSharedDataContext() { return mSharedDataContext; }
@@ -33,9 +45,12 @@ AEOpenGLContext* AEOpenGLContextManager::getCurrentRenderContext() {
 }
 
 void AEOpenGLContextManager::releaseContextManager() {
-    for (auto& entry : mRenderContexts)
+    for (auto& entry : mRenderContexts) {
+        letGoIfCurrent(entry.second);
         delete entry.second;
+    }
     mRenderContexts.clear();
+    letGoIfCurrent(mSharedDataContext);
     delete mSharedDataContext;
     mSharedDataContext = nullptr;
 }

@@ -14,7 +14,9 @@ class AEOpenGLContextManager {
 public:
     AEOpenGLContextManager() = delete;
 
-    // Creates the data context (sharing nothing) and leaves it current.
+    // Creates the data context (sharing nothing) and lets go of it again on
+    // this thread, so that any thread can make it current (set-down may run
+    // on another); nothing is current afterwards.
     static void setupContextManager();
     // The data context; null before set-up and after release.
     static AEOpenGLContext* getSharedDataContext();
@@ -22,7 +24,8 @@ public:
     // context) on the thread's first call. Null for a numbered thread after
     // releaseContextManager.
     static AEOpenGLContext* getCurrentRenderContext();
-    // Deletes every render context, then the data context.
+    // Deletes every render context, then the data context; one of them
+    // current on this thread is let go of first.
     static void releaseContextManager();
 
     static std::atomic<std::int32_t> mContextCount;

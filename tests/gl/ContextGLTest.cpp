@@ -100,8 +100,9 @@ TEST_F(ContextManagerTest, SetUpPrintsTheBannerOnceForTheDataContext) {
     AEOpenGLContextManager::setupContextManager();
     const std::string printed = capture.text();
     ASSERT_TRUE(AEOpenGLContextManager::getSharedDataContext()->isValid());
-    // The data context is left current, so the driver can describe it.
-    EXPECT_EQ(currentContextBinding(), AEOpenGLContextManager::getSharedDataContext()->binding());
+    // Let go of on this thread, so that a set-down on another can take it.
+    EXPECT_TRUE(currentContextBinding().isNull());
+    ASSERT_TRUE(AEOpenGLContextManager::getSharedDataContext()->makeContextCurrent());
     EXPECT_EQ(printed, expectedBanner());
 }
 
@@ -398,9 +399,111 @@ TEST(ContextWithoutSetUpTest, ARenderBeforeSetUpGetsAContextSharingNothing) {
         glFinish();
         setCurrentContextBinding(GLContextBinding{});
     });
-    EXPECT_FALSE(glIsBuffer(buffer) == GL_TRUE);  // the data context is current here
+    ASSERT_TRUE(AEOpenGLContextManager::getSharedDataContext()->makeContextCurrent());
+    EXPECT_FALSE(glIsBuffer(buffer) == GL_TRUE);
     AEOpenGLContextManager::releaseContextManager();
     setCurrentContextBinding(GLContextBinding{});
+}
+
+// A renderbuffer of the host's own context, standing for what a set-down
+// deletes by name: it must survive whatever the plug-in does meanwhile.
+GLuint hostRenderbuffer() {
+    GLuint name = 0;
+    glGenRenderbuffers(1, &name);
+    glBindRenderbuffer(GL_RENDERBUFFER, name);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, 2, 2);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    return name;
+}
+
+// EGL lets a context be current on one thread only. Global set-up runs on
+// one host thread, which stays alive, and set-down on another, with the
+// host's context current there or none: set-down gets the data context, its
+// deletions stay out of the host's context, and the thread ends as it began.
+TEST(ContextLifetimeTest, SetDownOnAnotherThreadThanSetUpReachesTheDataContext) {
+    for (bool hostCurrent : {true, false}) {
+        SCOPED_TRACE(hostCurrent ? "host context current at set-down" : "none current at set-down");
+        std::atomic<int> step{0};
+        std::thread setUpThread([&] {
+            setCurrentContextBinding(GLContextBinding{});
+            SaveRestoreGLContextMac saver;
+            {
+                CaptureStdout quiet;
+                AEOpenGLContextManager::setupContextManager();
+            }
+            saver.restore();
+            EXPECT_TRUE(currentContextBinding().isNull());
+            step = 1;
+            while (step.load() != 2) {
+            }
+        });
+        while (step.load() != 1) {
+        }
+        onNewThread([&] {
+            ForeignContext host;
+            GLuint own = 0;
+            if (hostCurrent) {
+                host.makeCurrent();
+                useCurrentContextInBinding();
+                own = hostRenderbuffer();
+            }
+            SaveRestoreGLContextMac saver;
+            AEOpenGLContext* data = AEOpenGLContextManager::getSharedDataContext();
+            ASSERT_NE(data, nullptr);
+            EXPECT_TRUE(data->makeContextCurrent());
+            EXPECT_EQ(eglGetCurrentContext(), data->platformContext()->handle());
+            if (hostCurrent)
+                glDeleteRenderbuffers(1, &own);
+            AEOpenGLContextManager::releaseContextManager();
+            saver.restore();
+            if (hostCurrent) {
+                EXPECT_EQ(eglGetCurrentContext(), host.context);
+                EXPECT_TRUE(glIsRenderbuffer(own) == GL_TRUE);
+                glDeleteRenderbuffers(1, &own);
+            } else {
+                // Not left holding the deleted data context.
+                EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
+            }
+        });
+        step = 2;
+        setUpThread.join();
+        EXPECT_EQ(AEOpenGLContextManager::getSharedDataContext(), nullptr);
+    }
+}
+
+// A context EGL will not make current here (it is current on another thread)
+// leaves nothing current: GL meant for it must not reach the host's context.
+TEST(ContextLifetimeTest, AContextCurrentOnAnotherThreadIsRefusedAndNothingStaysCurrent) {
+    std::unique_ptr<AEOpenGLContext> taken;
+    std::atomic<int> step{0};
+    std::thread holder([&] {
+        {
+            CaptureStdout quiet;
+            taken = std::make_unique<AEOpenGLContext>(nullptr);  // current on this thread
+        }
+        step = 1;
+        while (step.load() != 2) {
+        }
+        setCurrentContextBinding(GLContextBinding{});
+    });
+    while (step.load() != 1) {
+    }
+    onNewThread([&] {
+        ASSERT_TRUE(taken->isValid());
+        ForeignContext host;
+        host.makeCurrent();
+        useCurrentContextInBinding();
+        GLuint own = hostRenderbuffer();
+        EXPECT_FALSE(taken->makeContextCurrent());
+        EXPECT_TRUE(currentContextBinding().isNull());
+        glDeleteRenderbuffers(1, &own);  // goes nowhere
+        host.makeCurrent();
+        useCurrentContextInBinding();
+        EXPECT_TRUE(glIsRenderbuffer(own) == GL_TRUE);
+        glDeleteRenderbuffers(1, &own);
+    });
+    step = 2;
+    holder.join();
 }
 
 TEST(ContextFailureTest, AContextThatCannotBeMadeSaysWhyAndCallsNoGL) {
