@@ -57,6 +57,12 @@ PF_Err refuse(const std::string& reason) {
     return PF_Err_BAD_CALLBACK_PARAM;
 }
 
+// Leaves the calling thread with no context current.
+void releaseCurrentContext() {
+    AEOpenGLContext::makeCurrentFlush(GLContextBinding{});
+    useCurrentContextInBinding();
+}
+
 bool hasPixels(const PF_LayerDef* world) { return world && world->data && world->width > 0 && world->height > 0; }
 
 }  // namespace
@@ -68,20 +74,28 @@ void SetupGPU() {
     SaveRestoreGLContextMac saver;
     AEOpenGLContextManager::setupContextManager();
     saver.restore();
+    // A context can be current on one thread only: left current on a thread
+    // that had none, the data context could not be made current by a
+    // set-down that comes on another thread.
+    if (saver.rc().isNull()) releaseCurrentContext();
 }
 
 void TeardownGPU(FinalRender*& render) {
     // Only the first set-down has anything to take down.
     if (!render) return;
     SaveRestoreGLContextMac saver;
-    // GL objects go while a context of their share group is current.
+    // GL objects go while a context of their share group is current. Without
+    // one, none at all: the deletions must not reach a context of the host's
+    // (the objects then go with the last context of their group).
     AEOpenGLContext* data = AEOpenGLContextManager::getSharedDataContext();
-    if (data) data->makeContextCurrent();
+    if (!data || !data->makeContextCurrent()) releaseCurrentContext();
     AEOpenglMainFrameBuffer::mainFrameBuffer()->destory();
     delete render;
     render = nullptr;
     AEOpenGLContextManager::releaseContextManager();
     saver.restore();
+    // Nothing was current before: leave none, not the deleted data context.
+    if (saver.rc().isNull()) releaseCurrentContext();
 }
 
 PF_Err Render(FinalRender* render, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],

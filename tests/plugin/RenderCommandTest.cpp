@@ -11,10 +11,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -386,6 +388,80 @@ TEST(RenderCommand, NoGLContextIsAnError) {
     const std::string printed = between(text);
     EXPECT_EQ(printed.rfind("TQ Fill render failed: no OpenGL context: ", 0), 0u) << printed;
     EXPECT_EQ(printed.find('\n'), printed.size() - 1) << "one line";
+}
+
+// Run by SetdownOnAnotherThreadThanSetup: a host whose threads come from a
+// pool sends global set-up on one thread (none current there; the thread
+// lives on) and set-down on another that has the host's own context current.
+TEST(RenderCommand, DISABLED_SetdownOnAnotherThreadChild) {
+    auto host = TS::LoadModule();
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool setUp = false, finished = false;
+    PF_Err setupResult = -1;
+    std::thread pool([&] {
+        eglMakeCurrent(eglGetCurrentDisplay(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        setupResult = host->globalSetup();
+        std::unique_lock<std::mutex> lock(mutex);
+        setUp = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return finished; });
+    });
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return setUp; });
+    }
+    EXPECT_EQ(setupResult, PF_Err_NONE);
+
+    // The host's context, with objects of its own whose names the module's
+    // share group uses too.
+    ASSERT_TRUE(TS::makeTestContextCurrent());
+    void* hostContext = eglGetCurrentContext();
+    using namespace gl;
+    GLuint textures[8], renderbuffers[8], buffers[8], programs[4];
+    glGenTextures(8, textures);
+    glGenRenderbuffers(8, renderbuffers);
+    glGenBuffers(8, buffers);
+    for (int i = 0; i < 8; ++i) {
+        glBindTexture(GL_TEXTURE_2D, textures[i]);
+        glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[i]);
+        glBindBuffer(GL_ARRAY_BUFFER, buffers[i]);
+    }
+    for (GLuint& program : programs) program = glCreateProgram();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+
+    host->setLayer(6, 4);
+    ASSERT_EQ(host->paramsSetup(), PF_Err_NONE);
+    fillLayer(host->input());
+    linearBlueToYellow(*host, 6);
+    ASSERT_EQ(host->render(), PF_Err_NONE);
+    expectModel(*host, linearBlueToYellowModel(6));
+
+    EXPECT_EQ(host->globalSetdown(), PF_Err_NONE);
+    EXPECT_EQ(eglGetCurrentContext(), hostContext);
+    int lost = 0;
+    for (int i = 0; i < 8; ++i)
+        lost += !glIsTexture(textures[i]) + !glIsRenderbuffer(renderbuffers[i]) + !glIsBuffer(buffers[i]);
+    for (GLuint program : programs) lost += !glIsProgram(program);
+    EXPECT_EQ(lost, 0) << "the module's set-down deleted objects of the host's context";
+    glDeleteTextures(8, textures);
+    glDeleteRenderbuffers(8, renderbuffers);
+    glDeleteBuffers(8, buffers);
+    for (GLuint program : programs) glDeleteProgram(program);
+
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        finished = true;
+    }
+    changed.notify_all();
+    pool.join();
+}
+
+TEST(RenderCommand, SetdownOnAnotherThreadThanSetup) {
+    std::string text;
+    EXPECT_EQ(runChild("DISABLED_SetdownOnAnotherThreadChild", {}, text), 0) << text;
 }
 
 }  // namespace
