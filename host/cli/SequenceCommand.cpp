@@ -2,6 +2,7 @@
 // parameters keyed over time, written as numbered PNG files.
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -121,6 +122,8 @@ Pattern parsePattern(const std::string& text) {
         i = j;
     }
     if (!found) wrong("no %d");
+    // One folder for every frame, so that it can be checked before rendering.
+    if (pattern.after.find('/') != std::string::npos) wrong("a %d in the folder's name");
     return pattern;
 }
 
@@ -287,10 +290,22 @@ int run(const Options& options, std::ostream& err) {
         fail("the sequence ends too late for the host's clock at this frame rate: give an earlier --start, "
              "fewer frames or a lower --fps");
 
+    // What would stop the frames from taking their names is found before the
+    // first is rendered, so that a sequence is not left half in place.
+    const auto slash = options.pattern.before.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : options.pattern.before.substr(0, slash + 1);
+    struct stat info {};
+    errno = 0;
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || access(folder.c_str(), W_OK | X_OK) != 0)
+        fail("cannot write frames into the folder " + folder + ": " +
+             (errno ? std::strerror(errno) : "not a folder"));
     std::vector<std::string> finals, temporaries;
     for (long i = 0; i < options.frames; ++i) {
         finals.push_back(options.pattern.name(i));
         temporaries.push_back(temporaryName(finals.back()));
+        errno = 0;
+        if (stat(finals.back().c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+            fail(finals.back() + " exists and is not a file");
     }
 
     std::unique_ptr<HeadlessHost> host;
