@@ -25,7 +25,7 @@ constexpr A_u_long kTimeScale = 1000;
 
 const char* const kRenderHelp =
     "usage: tqfill render [-i|--input IN.png | --size WxH] [-s|--set \"NAME=VALUE\"]...\n"
-    "                     [--time SECONDS] [--downsample N] -o|--output OUT.png\n"
+    "                     [--time SECONDS] [--downsample N] [--module PATH] -o|--output OUT.png\n"
     "\n"
     "Renders one frame of the effect over IN.png, or over the built-in picture\n"
     "(320 x 200, or WxH pixels with --size), and writes OUT.png.\n"
@@ -42,8 +42,10 @@ const char* const kRenderHelp =
     "      --time SECONDS    the time of the frame (default 0)\n"
     "      --downsample N    render as at a downsample factor of 1/N (default 1)\n"
     "  -o, --output OUT.png  the frame; an existing file is replaced only on success\n"
+    "      --module PATH     the effect module (default: TQFill.so beside tqfill)\n"
     "  -h, --help            this text\n"
     "\n"
+    "What the effect prints (its OpenGL banner) goes to standard error.\n"
     "Exit status: 0 done, 1 the effect could not render, 2 a wrong argument, name,\n"
     "value, size or file.\n";
 
@@ -57,6 +59,7 @@ struct Options {
     double seconds = 0;
     long downsample = 1;
     std::string output;
+    std::string module = DefaultModulePath();
     bool help = false;
 };
 
@@ -83,6 +86,8 @@ Options parseArguments(const std::vector<std::string>& args) {
             options.downsample = ParseInt(value, 1, 1000, "the downsample factor");
         } else if (reader.option("-o", &value) || reader.option("--output", &value)) {
             options.output = value;
+        } else if (reader.option("--module", &value)) {
+            options.module = value;
         } else {
             reader.unknown();
         }
@@ -98,7 +103,10 @@ int run(const Options& options, std::ostream& err) {
     const ArgbImage picture = LoadLayerPicture(options.input, options.width, options.height);
     std::string error;
 
-    HeadlessHost host(DefaultModulePath());
+    // The module prints its banner on standard output; it goes to standard
+    // error as for the other commands.
+    ModuleOutputToStderr quiet;
+    HeadlessHost host(options.module);
     host.setLayer(picture.width, picture.height);
     for (int y = 0; y < picture.height; ++y)
         std::memcpy(&host.input().at(0, y), picture.pixel(0, y), static_cast<size_t>(picture.width) * 4);
@@ -142,12 +150,9 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         out << kRenderHelp;
         return 0;
     }
-    try {
-        return run(options, err);
-    } catch (const HostError& e) {
-        err << "tqfill render: " << e.what() << "\n";
-        return kExitRenderFailed;
-    }
+    // A module that cannot be loaded is a wrong file: main reports it with
+    // exit status 2, as for the other commands.
+    return run(options, err);
 }
 
 }  // namespace Tavrolin::Fill::Cli

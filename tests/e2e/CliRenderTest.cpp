@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,15 @@ protected:
     std::string dir;
 };
 
+// `text` without the module's OpenGL banners (which go to standard error).
+std::string withoutBanner(const std::string& text) {
+    std::istringstream lines(text);
+    std::string rest;
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line.rfind("OpenGL ", 0) != 0) rest += line + "\n";
+    return rest;
+}
+
 TEST_F(CliRender, WrongArgumentsExitWithTwoAndWriteNothing) {
     std::ofstream(path("old.png")) << "an earlier picture";
     std::ofstream(path("text.png")) << "not a picture";
@@ -116,12 +126,27 @@ TEST_F(CliRender, WrongArgumentsExitWithTwoAndWriteNothing) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const CliRun run = tqfill(row.args);
+        const std::string err = withoutBanner(run.err);
         EXPECT_EQ(run.status, 2) << run.err;
-        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
-        EXPECT_EQ(run.err.find('\n'), run.err.rfind("Run 'tqfill render --help'") - 1) << "one line, then the hint";
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(err.find(row.message), std::string::npos) << run.err;
+        EXPECT_EQ(err.find('\n'), err.rfind("Run 'tqfill render --help'") - 1) << "one line, then the hint";
         EXPECT_EQ(files(), (std::set<std::string>{"old.png", "text.png"}));
         EXPECT_EQ(slurp(path("old.png")), "an earlier picture");
     }
+}
+
+TEST_F(CliRender, ModuleOfAnotherPath) {
+    // One that is not there: a wrong file, nothing written.
+    const CliRun missing = tqfill({"--module", path("none.so"), "-o", path("new.png")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("none.so"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.out, "");
+    EXPECT_TRUE(files().empty());
+    // The module the build made, named.
+    const CliRun named = tqfill({"--module", TQ_MODULE_PATH, "--size", "4x3", "-o", path("new.png")});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(files(), std::set<std::string>{"new.png"});
 }
 
 TEST_F(CliRender, RendersAnInputWithSeveralSettings) {
@@ -143,7 +168,8 @@ TEST_F(CliRender, RendersAnInputWithSeveralSettings) {
                             "-s", "Gradient Start=0,0", "-s", "Gradient End=100%,0", "--time", "0.5",
                             "-o", path("out.png")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(withoutBanner(run.err), "") << run.err;
     ArgbImage output;
     ASSERT_TRUE(ReadPng(path("out.png"), output, error)) << error;
     ASSERT_EQ(output.width, 16);
