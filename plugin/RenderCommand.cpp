@@ -144,13 +144,9 @@ PF_Err Render(FinalRender* render, PF_InData* in_data, PF_OutData* out_data, PF_
     guard.textureDeleted();
     guard.endDrawing(multiplier);
 
-    // Only the area both worlds have is written: the output seen through a
-    // window no larger than the input.
-    PF_LayerDef target = *output;
-    target.width = std::min(output->width, input->width);
-    target.height = std::min(output->height, input->height);
+    // Writes only the area both the frame and the output have.
     AEOpenGLUtilities::DownloadTexture(static_cast<unsigned int>(width), static_cast<unsigned int>(height), input,
-                                       &target, in_data, kFormatARGB, bytesPerPixel, pixelType);
+                                       output, in_data, kFormatARGB, bytesPerPixel, pixelType);
     return PF_Err_NONE;
 }
 

@@ -11,9 +11,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -204,7 +206,18 @@ TEST(RenderCommand, FailuresLeaveTheOutputAndTheContext) {
     struct Row {
         const char* name;
         std::function<void(HeadlessHost&)> arrange;
-        const char* message;
+        std::string message;
+    };
+    // The driver's limit, as the module's contexts (on the same driver) see it.
+    ASSERT_TRUE(TS::makeTestContextCurrent());
+    gl::GLint maxTexture = 0, maxRenderbuffer = 0;
+    gl::glGetIntegerv(gl::GL_MAX_TEXTURE_SIZE, &maxTexture);
+    gl::glGetIntegerv(gl::GL_MAX_RENDERBUFFER_SIZE, &maxRenderbuffer);
+    const int limit = std::min(maxTexture, maxRenderbuffer);
+    ASSERT_GT(limit, 0);
+    auto tooLarge = [&](int w, int h) {
+        return "TQ Fill render failed: the layer of " + std::to_string(w) + " x " + std::to_string(h) +
+               " pixels is larger than OpenGL's limit of " + std::to_string(limit) + "\n";
     };
     const Row rows[] = {
         {"no layer chosen", [](HeadlessHost& h) { h.setLayerParamEmpty(true); },
@@ -213,8 +226,10 @@ TEST(RenderCommand, FailuresLeaveTheOutputAndTheContext) {
          "TQ Fill render failed: the layer size is not positive\n"},
         {"an output without pixels", [](HeadlessHost& h) { h.setOutput(World(0, 0)); },
          "TQ Fill render failed: the output has no pixels\n"},
-        {"a layer wider than GL can hold", [](HeadlessHost& h) { h.setInput(World(16385, 1)); },
-         "TQ Fill render failed: the layer of 16385 x 1 pixels is larger than OpenGL's limit of 16384\n"},
+        {"a layer wider than GL can hold", [&](HeadlessHost& h) { h.setInput(World(limit + 1, 1)); },
+         tooLarge(limit + 1, 1)},
+        {"a layer taller than GL can hold", [&](HeadlessHost& h) { h.setInput(World(2, limit + 1)); },
+         tooLarge(2, limit + 1)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
