@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <optional>
 
 #include "host/cli/Commands.h"
 #include "host/lib/HeadlessHost.h"
@@ -170,18 +171,27 @@ int Require(const HeadlessHost& host, const char* name) {
 
 int RunParams(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
   std::string module = DefaultModulePath();
-  std::string fillText, stopsText;
+  // Unset until given: an empty value given is a mistake, not the default.
+  std::optional<std::string> fillText, stopsText;
+  std::string value;
   ArgReader reader(args);
   while (!reader.done()) {
     if (reader.flag("--help") || reader.flag("-h")) {
       out << kParamsHelp;
       return 0;
     }
-    if (!reader.option("--module", &module) && !reader.option("--fill-type", &fillText) &&
-        !reader.option("--stops", &stopsText))
-      reader.unknown();
+    if (reader.option("--module", &module)) continue;
+    if (reader.option("--fill-type", &value)) {
+      fillText = value;
+      continue;
+    }
+    if (reader.option("--stops", &value)) {
+      stopsText = value;
+      continue;
+    }
+    reader.unknown();
   }
-  const int stops = stopsText.empty() ? 2 : ParseInt(stopsText, 2, 11, "--stops");
+  const int stops = stopsText ? ParseInt(*stopsText, 2, 11, "--stops") : 2;
 
   std::vector<std::vector<std::string>> rows = {{"index", "name", "type", "default", "range", "shown"}};
   {
@@ -192,7 +202,7 @@ int RunParams(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const int fillIndex = Require(host, "Fill Type");
     const int stopsIndex = Require(host, "Color Stop Amount");
     const int fill =
-        fillText.empty() ? 1 : ParseChoice(fillText, SplitChoices(host.registered(fillIndex).u.pd.namesptr), "--fill-type");
+        fillText ? ParseChoice(*fillText, SplitChoices(host.registered(fillIndex).u.pd.namesptr), "--fill-type") : 1;
     host.setValue(fillIndex, ParamValue::scalar(fill));
     host.setValue(stopsIndex, ParamValue::scalar(stops - 1));  // choice 1 is two stops
     Check(host.updateParamsUI(), "parameter UI update");

@@ -105,7 +105,8 @@ TEST(Cli, MistakesGoToStderrWithStatusTwo) {
     const char* says;
   };
   for (const Case& c : {Case{"params --stops 12", "--stops"}, Case{"params --fill-type plaid", "plaid"},
-                        Case{"params --stops", "needs a value"}, Case{"params --bogus", "--bogus"},
+                        Case{"params --stops", "needs a value"}, Case{"params --stops=", "--stops"},
+                        Case{"params --fill-type=", "--fill-type"}, Case{"params --bogus", "--bogus"},
                         Case{"about --module /nonexistent/TQFill.so", "/nonexistent/TQFill.so"},
                         Case{"frobnicate", "frobnicate"}, Case{"", "usage"}}) {
     SCOPED_TRACE(c.args);
