@@ -5,6 +5,8 @@
 namespace Tavrolin::Fill {
 
 SaveRestoreGLContextMac::SaveRestoreGLContextMac() {
+    // Before anything of the plug-in binds OpenGL on this thread.
+    mAPI = boundClientAPI();
     setMContext(PlatformGLContext::currentContext());
     mRC = currentContextBinding();
     mRestored = false;
@@ -24,6 +26,7 @@ void SaveRestoreGLContextMac::restore() {
             // back to, so leave no context of the plug-in current.
             AEOpenGLContext::makeCurrentFlush(GLContextBinding{});
             useCurrentContextInBinding();
+            bindClientAPI(mAPI);
             mRestored = true;
             return;
         }
@@ -31,6 +34,8 @@ void SaveRestoreGLContextMac::restore() {
     }
     if (mRC != currentContextBinding() && !mRC.isNull())
         AEOpenGLContext::makeCurrentFlush(mRC);
+    // A host making OpenGL ES contexts on this thread must not find OpenGL.
+    bindClientAPI(mAPI);
     mRestored = true;
 }
 

@@ -15,7 +15,8 @@ public:
     SaveRestoreGLContextMac();
 
     // Makes the recorded context current again, flushing the outgoing one by
-    // the flush-before-switch rule. Only the first call acts. When nothing was
+    // the flush-before-switch rule, and binds the thread's client API of
+    // creation time again (the plug-in binds OpenGL). Only the first call acts. When nothing was
     // current at creation the plug-in's context stays current. When the
     // recorded context was one of the plug-in's and has since been deleted,
     // the thread is left with none current instead.
@@ -32,6 +33,7 @@ private:
     PlatformGLContext* mContext = nullptr;
     GLContextBinding mRC;
     bool mRestored = false;
+    unsigned int mAPI = 0;
     // Tells whether mContext still exists at restore(), without touching it.
     std::uint64_t mContextSerial = 0;
 };

@@ -192,6 +192,10 @@ void useCurrentContextInBinding() {
     pointBindingAt(eglGetCurrentContext());
 }
 
+unsigned int boundClientAPI() { return static_cast<unsigned int>(eglQueryAPI()); }
+
+void bindClientAPI(unsigned int api) { eglBindAPI(static_cast<EGLenum>(api)); }
+
 std::uint64_t currentContextKey() {
     bindOpenGLAPI();
     EGLContext context = eglGetCurrentContext();

@@ -42,6 +42,12 @@ bool setCurrentContextBinding(const GLContextBinding& binding);
 // no-context handle 0, whose calls do nothing.
 void useCurrentContextInBinding();
 
+// The calling thread's bound EGL client API (EGL_OPENGL_ES_API until a
+// thread binds another). Every entry of this layer binds OpenGL for its own
+// calls; a command puts the host's choice back when it is done.
+unsigned int boundClientAPI();
+void bindClientAPI(unsigned int api);
+
 // Names the context current on this thread for per-context GL objects
 // (frame buffers, vertex arrays): a plug-in context by its serial, which is
 // never reused, any other by its handle with the top bit set; 0 for none.

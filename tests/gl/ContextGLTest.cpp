@@ -269,6 +269,29 @@ TEST_F(ContextManagerTest, AHostsContextCurrentBeforeACommandIsCurrentAfterIt) {
     });
 }
 
+// The plug-in binds OpenGL on the thread for its own EGL calls; the host's
+// choice of client API is back when the command ends.
+TEST_F(ContextManagerTest, TheThreadsClientAPIIsBackAfterACommand) {
+    for (EGLenum api : {static_cast<EGLenum>(EGL_OPENGL_ES_API), static_cast<EGLenum>(EGL_OPENGL_API)}) {
+        onNewThread([api] {
+            ASSERT_TRUE(eglBindAPI(api));
+            SaveRestoreGLContextMac saver;
+            AEOpenGLContext* render = nullptr;
+            {
+                CaptureStdout quiet;
+                render = AEOpenGLContextManager::getCurrentRenderContext();
+            }
+            ASSERT_TRUE(render->makeContextCurrent());
+            EXPECT_EQ(eglQueryAPI(), static_cast<EGLenum>(EGL_OPENGL_API));
+            saver.restore();
+            EXPECT_EQ(eglQueryAPI(), api);
+            // The plug-in's context is still current, whatever API is bound.
+            EXPECT_EQ(eglGetCurrentContext(), render->platformContext()->handle());
+            setCurrentContextBinding(GLContextBinding{});
+        });
+    }
+}
+
 TEST_F(ContextManagerTest, RestoreTwiceSwitchesOnlyOnce) {
     onNewThread([] {
         ForeignContext host;
