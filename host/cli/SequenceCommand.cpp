@@ -221,6 +221,25 @@ extern "C" void removeTemporariesAndDie(int signal) {
     raise(signal);
 }
 
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+// While alive, the interrupts are held back.
+class BlockInterrupts {
+public:
+    BlockInterrupts() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int s : kInterrupts) sigaddset(&set, s);
+        sigprocmask(SIG_BLOCK, &set, &mSaved);
+    }
+    ~BlockInterrupts() { sigprocmask(SIG_SETMASK, &mSaved, nullptr); }
+    BlockInterrupts(const BlockInterrupts&) = delete;
+    BlockInterrupts& operator=(const BlockInterrupts&) = delete;
+
+private:
+    sigset_t mSaved;
+};
+
 // Removes the temporaries on every way out that does not rename them, and
 // while alive lets an interrupt remove them too.
 class Temporaries {
@@ -228,11 +247,17 @@ public:
     explicit Temporaries(std::vector<std::string> names) : mNames(std::move(names)) {
         gTemporaries = &mNames;
         gTemporariesWritten = 0;
-        for (int s : {SIGINT, SIGTERM, SIGHUP}) mSaved.emplace_back(s, std::signal(s, removeTemporariesAndDie));
+        for (int s : kInterrupts) {
+            void (*before)(int) = std::signal(s, removeTemporariesAndDie);
+            // A signal ignored by whoever started us (nohup) stays ignored.
+            if (before == SIG_IGN) std::signal(s, SIG_IGN);
+            mSaved.emplace_back(s, before);
+        }
     }
     ~Temporaries() {
         for (auto& [s, handler] : mSaved) std::signal(s, handler);
-        removeAll();
+        for (sig_atomic_t k = 0; k < gTemporariesWritten; ++k) std::remove(mNames[static_cast<size_t>(k)].c_str());
+        gTemporariesWritten = 0;
         gTemporaries = nullptr;
     }
     Temporaries(const Temporaries&) = delete;
@@ -240,10 +265,6 @@ public:
 
     const std::string& name(size_t i) const { return mNames[i]; }
     void written(size_t count) { gTemporariesWritten = static_cast<sig_atomic_t>(count); }
-    void removeAll() {
-        for (sig_atomic_t k = 0; k < gTemporariesWritten; ++k) std::remove(mNames[static_cast<size_t>(k)].c_str());
-        gTemporariesWritten = 0;
-    }
 
 private:
     std::vector<std::string> mNames;
@@ -364,10 +385,16 @@ int run(const Options& options, std::ostream& err) {
             return kExitRenderFailed;
         }
         const World& frame = host->output();
-        // Counted before the write: a file left half-written by an interrupt goes too.
-        files.written(static_cast<size_t>(i) + 1);
-        if (!WritePng(files.name(static_cast<size_t>(i)), frame.width(), frame.height(), frame.bytes().data(),
-                      static_cast<size_t>(frame.rowbytes()), error)) {
+        bool written = false;
+        {
+            // An interrupt waits for the write to end, so that the handler
+            // knows every file there is.
+            const BlockInterrupts block;
+            written = WritePng(files.name(static_cast<size_t>(i)), frame.width(), frame.height(),
+                               frame.bytes().data(), static_cast<size_t>(frame.rowbytes()), error);
+            if (written) files.written(static_cast<size_t>(i) + 1);
+        }
+        if (!written) {
             bar.finish();
             fail(error);
         }
@@ -375,6 +402,8 @@ int run(const Options& options, std::ostream& err) {
     }
     bar.finish();
 
+    // An interrupt now would leave part of the sequence named; it waits.
+    const BlockInterrupts block;
     for (size_t i = 0; i < finals.size(); ++i) {
         if (std::rename(files.name(i).c_str(), finals[i].c_str()) != 0) {
             const std::string reason = std::strerror(errno);

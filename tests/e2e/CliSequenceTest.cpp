@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -308,6 +309,33 @@ TEST_F(CliSequence, AFailureAfterSomeFramesLeavesNoneOfThem) {
     EXPECT_NE(run.err.find("f1.png"), std::string::npos) << run.err;
     EXPECT_EQ(files(), before);
     EXPECT_EQ(slurp(path("f1.png")), "an earlier frame");
+}
+
+TEST_F(CliSequence, AnInterruptLeavesNoFrame) {
+    std::ofstream(path("i1.png")) << "an earlier frame";
+    std::string args[] = {TQ_CLI_PATH, "sequence", "--size", "64x64", "--frames", "100000", "-o", path("i%d.png")};
+    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(), args[4].data(),
+                    args[5].data(), args[6].data(), args[7].data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, TQ_CLI_PATH, &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    // Interrupted once a few frames are written (at most 20 s of waiting).
+    const auto temporaries = [&] {
+        int n = 0;
+        for (const std::string& f : files()) n += f.rfind(".tqfill-", 0) == 0;
+        return n;
+    };
+    for (int wait = 0; wait < 4000 && temporaries() < 3; ++wait) usleep(5000);
+    EXPECT_GE(temporaries(), 3);
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(files(), std::set<std::string>{"i1.png"});
+    EXPECT_EQ(slurp(path("i1.png")), "an earlier frame");
 }
 
 TEST_F(CliSequence, ProgressBarOnATerminalOnly) {
