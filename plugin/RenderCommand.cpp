@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "gl/AEOpenGLContextManager.h"
@@ -98,8 +99,10 @@ void TeardownGPU(FinalRender*& render) {
     if (saver.rc().isNull()) releaseCurrentContext();
 }
 
-PF_Err Render(FinalRender* render, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-              PF_LayerDef* output) {
+namespace {
+
+PF_Err renderFrame(FinalRender* render, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+                   PF_LayerDef* output) {
     float multiplier = 1.0f;
     unsigned long bytesPerPixel = 4;
     GLenum pixelType = GL_UNSIGNED_BYTE;
@@ -148,6 +151,21 @@ PF_Err Render(FinalRender* render, PF_InData* in_data, PF_OutData* out_data, PF_
     AEOpenGLUtilities::DownloadTexture(static_cast<unsigned int>(width), static_cast<unsigned int>(height), input,
                                        output, in_data, kFormatARGB, bytesPerPixel, pixelType);
     return PF_Err_NONE;
+}
+
+}  // namespace
+
+PF_Err Render(FinalRender* render, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+              PF_LayerDef* output) {
+    // A host service that fails raises its error code; the frame has been
+    // wound up (drawing ended, context restored) by the time it arrives here.
+    try {
+        return renderFrame(render, in_data, out_data, params, output);
+    } catch (PF_Err code) {
+        return refuse("the host's services failed with error " + std::to_string(code));
+    } catch (const std::bad_alloc&) {
+        return refuse("out of memory");
+    }
 }
 
 }  // namespace Tavrolin::Fill

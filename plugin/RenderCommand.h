@@ -27,9 +27,9 @@ void TeardownGPU(FinalRender*& render);
 // written. A frame that cannot be rendered (no renderer or context after
 // set-down, no GL context, a layer without pixels or of a size GL cannot
 // hold) prints a one-line reason, leaves `output` untouched and returns
-// PF_Err_BAD_CALLBACK_PARAM. Errors of the host's services arrive as
-// exceptions carrying their code. On every way out the frame buffer's drawing
-// is ended and the host's context is current again.
+// PF_Err_BAD_CALLBACK_PARAM; so does a host service that fails (its error
+// code is in the line). On every way out the frame buffer's drawing is ended
+// and the host's context is current again.
 PF_Err Render(FinalRender* render, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
               PF_LayerDef* output);
 

@@ -257,7 +257,11 @@ TEST(RenderCommand, AFailedReadBackEndsTheFrameAndTheNextOneWorks) {
     ASSERT_TRUE(TS::makeTestContextCurrent());
     void* hostContext = eglGetCurrentContext();
     host->failHandleAllocationAt(1);
-    EXPECT_EQ(host->render(), PF_Err_BAD_CALLBACK_PARAM);
+    {
+        TS::CaptureStdout out;
+        EXPECT_EQ(host->render(), PF_Err_BAD_CALLBACK_PARAM);
+        EXPECT_EQ(out.text(), "TQ Fill render failed: the host's services failed with error 4\n");
+    }
     EXPECT_EQ(host->output().bytes(), before);
     EXPECT_EQ(host->lastCommand().contextAfter, hostContext);
     EXPECT_TRUE(host->lastCommand().suitesBalanced());
