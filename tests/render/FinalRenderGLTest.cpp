@@ -279,8 +279,13 @@ TEST_F(FinalRenderGL, EachContextGetsItsOwnVertexArray) {
     host.set("Fill Type", 2);
     host.setPoint("Gradient Start", 0, 0);
     host.setPoint("Gradient End", 24, 0);
+    M::Fill fill;
+    fill.type = M::kLinear;
+    fill.start = {0, 0};
+    fill.end = {24, 0};
+    fill.groups = {group(0, 0, 255, 100, 0), group(255, 255, 0, 100, 100)};
     draw();
-    const std::vector<M::Rgba8> first = readTarget();
+    expectTargetMatches(fill);
 
     std::unique_ptr<AEOpenGLContext> other;
     {
@@ -302,17 +307,15 @@ TEST_F(FinalRenderGL, EachContextGetsItsOwnVertexArray) {
         draw();
         made = calls.count("glGenVertexArrays");
     }
-    const std::vector<M::Rgba8> second = readTarget();
+    {
+        SCOPED_TRACE("the second context");
+        expectTargetMatches(fill);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &framebuffer);
     glBindVertexArray(0);
     ASSERT_TRUE(TS::makeTestContextCurrent());
     EXPECT_EQ(made, 1u);
-    ASSERT_EQ(first.size(), second.size());
-    for (size_t i = 0; i < first.size(); ++i)
-        ASSERT_TRUE(first[i].r == second[i].r && first[i].g == second[i].g && first[i].b == second[i].b &&
-                    first[i].a == second[i].a)
-            << "pixel " << i;
     other.reset();
     bindTarget();
 }

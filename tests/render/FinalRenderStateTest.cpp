@@ -109,6 +109,30 @@ TEST_F(FinalRenderState, FirstStopAmountReadsGroupsOneAndTwoOnly) {
     EXPECT_EQ(read, (std::set<int>{1, 10, 3, 4, 11, 13, 14, 15, 18, 19, 20}));
 }
 
+TEST_F(FinalRenderState, EachFillReadsItsOwnParameters) {
+    struct Row {
+        const char* name;
+        int fillType;
+        std::set<int> indices;
+    };
+    // Fill Type 1, Blend Mode 10; with two stops groups 1 and 2 (13-15, 18-20)
+    // after Color Stop Amount 11.
+    const Row rows[] = {
+        {"solid: its colour, no stops", 1, {1, 10, 2}},
+        {"radial: centre, angle, distance, radius", 3, {1, 10, 6, 7, 8, 5, 11, 13, 14, 15, 18, 19, 20}},
+        {"sweep: its centre", 4, {1, 10, 9, 11, 13, 14, 15, 18, 19, 20}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        set("Fill Type", row.fillType);
+        host.clearDirect();
+        prepare();
+        std::set<int> read;
+        for (const Checkout& c : host.direct().checkouts) read.insert(c.index);
+        EXPECT_EQ(read, row.indices);
+    }
+}
+
 TEST_F(FinalRenderState, OutOfTablePopUpsAreBounded) {
     // However the host answers: no more than eleven groups, and an unknown
     // fill type or blend mode is the first entry.
