@@ -324,7 +324,6 @@ int run(const Options& options, std::ostream& err) {
     for (long i = 0; i < options.frames; ++i) {
         finals.push_back(options.pattern.name(i));
         temporaries.push_back(temporaryName(finals.back()));
-        errno = 0;
         if (stat(finals.back().c_str(), &info) == 0 && !S_ISREG(info.st_mode))
             fail(finals.back() + " exists and is not a file");
     }
