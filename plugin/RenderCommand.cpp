@@ -74,11 +74,9 @@ void SetupGPU() {
     if (AEOpenGLContextManager::getSharedDataContext()) return;
     SaveRestoreGLContextMac saver;
     AEOpenGLContextManager::setupContextManager();
+    // The manager lets go of the data context again, so that a set-down on
+    // another thread can make it current.
     saver.restore();
-    // A context can be current on one thread only: left current on a thread
-    // that had none, the data context could not be made current by a
-    // set-down that comes on another thread.
-    if (saver.rc().isNull()) releaseCurrentContext();
 }
 
 void TeardownGPU(FinalRender*& render) {
@@ -86,17 +84,19 @@ void TeardownGPU(FinalRender*& render) {
     if (!render) return;
     SaveRestoreGLContextMac saver;
     // GL objects go while a context of their share group is current. Without
-    // one, none at all: the deletions must not reach a context of the host's
-    // (the objects then go with the last context of their group).
+    // one, none at all (a refused data context lets go of what was current):
+    // the deletions must not reach a context of the host's; the objects then
+    // go with the last context of their group.
     AEOpenGLContext* data = AEOpenGLContextManager::getSharedDataContext();
-    if (!data || !data->makeContextCurrent()) releaseCurrentContext();
+    if (data)
+        data->makeContextCurrent();
+    else
+        releaseCurrentContext();
     AEOpenglMainFrameBuffer::mainFrameBuffer()->destory();
     delete render;
     render = nullptr;
     AEOpenGLContextManager::releaseContextManager();
     saver.restore();
-    // Nothing was current before: leave none, not the deleted data context.
-    if (saver.rc().isNull()) releaseCurrentContext();
 }
 
 namespace {
