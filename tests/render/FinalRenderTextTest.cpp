@@ -56,10 +56,64 @@ TEST(FinalRenderText, VertexTextIsTheSameForEveryFill) {
               "}");
 }
 
+// The fill pieces, each from the line after `main`'s opening to the composite.
+const std::string kSolidFill = "vec4 color = ucolors[0];\n";
+const std::string kLinearFill =
+    std::string("vec2 pt = gl_FragCoord.xy;\n") +
+    "vec2 r = complexPoint - extent;\n" +
+    " " + kTabs + " float rl = length(r);\n" +
+    " " + kTabs + " float dist = dot(complexPoint - pt, r) / rl;\n" +
+    " " + kTabs + " vec4 color = ucolors[0]; \n" +
+    kTabs + " for (int i=1; i<numColors; ++i) {\n" +
+    // defined value: start and end in one point give the last colour
+    kTabs + " color = mix(color, ucolors[i], smoothstep(ucolorStops[i-1], ucolorStops[i], " +
+    "(rl > 0.0 ? dist/rl : 1.0)));}\n";
+const std::string kRadialFill =
+    std::string("vec2 pt = gl_FragCoord.xy;\n") +
+    "vec2 focal = extent;\n" +
+    " " + kTabs + " vec2 center = complexPoint;\n" +
+    " " + kTabs + " vec2 fd = focal - center;\n" +
+    " " + kTabs + " vec2 d = focal - pt;\n" +
+    " " + kTabs + " vec2 dn = normalize(vec2(-d.y, d.x));\n" +
+    " " + kTabs + " float center_to_line_dist = dot(fd, dn) / length(dn);\n" +
+    " " + kTabs + " float fd_on_proj_d_dist = dot(fd, d) / length(d);\n" +
+    // defined value: no square root of a negative number
+    " " + kTabs + " float cut_line_length = sqrt(max(0.0, radius * radius - center_to_line_dist * " +
+    "center_to_line_dist)) + fd_on_proj_d_dist;\n" +
+    " " + kTabs + " vec4 color = ucolors[0];\n" +
+    " " + kTabs + " for (int i=1; i<numColors; ++i) {\n" +
+    // defined value: t = 0 at the focal point, the last colour for radius 0
+    kTabs + " color = mix(color, ucolors[i], smoothstep(ucolorStops[i-1], ucolorStops[i], " +
+    "(radius > 0.0 ? (length(d) > 0.0 ? min(1.0, length(d)/cut_line_length ) : 0.0) : 1.0))); }\n";
+const std::string kSweepFill =
+    std::string("vec2 pt = gl_FragCoord.xy;\n") +
+    "vec2 sweep = (pt - complexPoint);\n" +
+    // defined value: t = 0 at the centre
+    " " + kTabs + "highp float index = (sweep.x == 0.0 && sweep.y == 0.0) ? 0.0 : " +
+    "atan(sweep.y, sweep.x) * 0.15915494309; \n" +
+    " " + kTabs + "vec4 color = ucolors[0];\n" +
+    " " + kTabs + "for (int i=1; i<numColors; ++i) {\n" +
+    kTabs + "color = mix(color, ucolors[i], smoothstep(ucolorStops[i-1], ucolorStops[i], " +
+    "clamp(index - floor(index), 0.0, 1.0)));\n" +
+    " }\n";
+
+// The blend functions by mode; Replace has Normal's.
+const std::string kNormalBlend = "vec3 BlendFunc(vec3 base, vec3 blend) {return blend; }\n";
+const std::string kMultiplyBlend = "vec3 BlendFunc(vec3 base, vec3 blend){return base * blend; }\n";
+const std::string kAddBlend = "vec3 BlendFunc(vec3 base, vec3 blend){return min(base + blend, vec3(1.0)); }\n";
+const std::string kScreenBlend =
+    "float BlendScreenf(float base, float blend) \t\t{ return 1.0 - ((1.0 - base) * (1.0 - blend));}\n"
+    "vec3 BlendFunc(vec3 base, vec3 blend){return "
+    "vec3(BlendScreenf(base.r,blend.r),BlendScreenf(base.g,blend.g),BlendScreenf(base.b,blend.b)); }\n";
+const std::string kOverlayBlend =
+    "float BlendOverlayf(float base, float blend) \t\t{ return "
+    "base<0.5?(2.0*base*blend):(1.0-2.0*(1.0-base)*(1.0-blend));}\n"
+    "vec3 BlendFunc(vec3 base, vec3 blend){return "
+    "vec3(BlendOverlayf(base.r,blend.r),BlendOverlayf(base.g,blend.g),BlendOverlayf(base.b,blend.b)); }\n";
+const std::string kReplaceLine = "\tcolour = color;\n";
+
 TEST(FinalRenderText, SolidNormal) {
-    const std::string expected = kHeader +
-                                 "vec3 BlendFunc(vec3 base, vec3 blend) {return blend; }\n" + kOpening +
-                                 "vec4 color = ucolors[0];\n" + kComposite + kClosing;
+    const std::string expected = kHeader + kNormalBlend + kOpening + kSolidFill + kComposite + kClosing;
     const std::string text = FinalRender::fragmentSource(FinalRender::kSolidColor, FinalRender::kNormal);
     EXPECT_EQ(text, expected);
     EXPECT_EQ(text.find("ucolorStops"), std::string::npos);
@@ -67,96 +121,32 @@ TEST(FinalRenderText, SolidNormal) {
 }
 
 TEST(FinalRenderText, LinearMultiply) {
-    const std::string expected =
-        kHeader + kStops + "vec3 BlendFunc(vec3 base, vec3 blend){return base * blend; }\n" + kOpening +
-        "vec2 pt = gl_FragCoord.xy;\n" +
-        "vec2 r = complexPoint - extent;\n" +
-        " " + kTabs + " float rl = length(r);\n" +
-        " " + kTabs + " float dist = dot(complexPoint - pt, r) / rl;\n" +
-        " " + kTabs + " vec4 color = ucolors[0]; \n" +
-        kTabs + " for (int i=1; i<numColors; ++i) {\n" +
-        // defined value: start and end in one point give the last colour
-        kTabs + " color = mix(color, ucolors[i], smoothstep(ucolorStops[i-1], ucolorStops[i], " +
-        "(rl > 0.0 ? dist/rl : 1.0)));}\n" +
-        kComposite + kClosing;
-    EXPECT_EQ(FinalRender::fragmentSource(FinalRender::kLinearGradient, FinalRender::kMultiply), expected);
+    EXPECT_EQ(FinalRender::fragmentSource(FinalRender::kLinearGradient, FinalRender::kMultiply),
+              kHeader + kStops + kMultiplyBlend + kOpening + kLinearFill + kComposite + kClosing);
 }
 
 TEST(FinalRenderText, RadialReplace) {
-    const std::string expected =
-        kHeader + kStops + "vec3 BlendFunc(vec3 base, vec3 blend) {return blend; }\n" + kOpening +
-        "vec2 pt = gl_FragCoord.xy;\n" +
-        "vec2 focal = extent;\n" +
-        " " + kTabs + " vec2 center = complexPoint;\n" +
-        " " + kTabs + " vec2 fd = focal - center;\n" +
-        " " + kTabs + " vec2 d = focal - pt;\n" +
-        " " + kTabs + " vec2 dn = normalize(vec2(-d.y, d.x));\n" +
-        " " + kTabs + " float center_to_line_dist = dot(fd, dn) / length(dn);\n" +
-        " " + kTabs + " float fd_on_proj_d_dist = dot(fd, d) / length(d);\n" +
-        // defined value: no square root of a negative number
-        " " + kTabs + " float cut_line_length = sqrt(max(0.0, radius * radius - center_to_line_dist * " +
-        "center_to_line_dist)) + fd_on_proj_d_dist;\n" +
-        " " + kTabs + " vec4 color = ucolors[0];\n" +
-        " " + kTabs + " for (int i=1; i<numColors; ++i) {\n" +
-        // defined value: t = 0 at the focal point, the last colour for radius 0
-        kTabs + " color = mix(color, ucolors[i], smoothstep(ucolorStops[i-1], ucolorStops[i], " +
-        "(radius > 0.0 ? (length(d) > 0.0 ? min(1.0, length(d)/cut_line_length ) : 0.0) : 1.0))); }\n" +
-        kComposite + "\tcolour = color;\n" + kClosing;
-    EXPECT_EQ(FinalRender::fragmentSource(FinalRender::kRadialGradient, FinalRender::kReplace), expected);
+    EXPECT_EQ(FinalRender::fragmentSource(FinalRender::kRadialGradient, FinalRender::kReplace),
+              kHeader + kStops + kNormalBlend + kOpening + kRadialFill + kComposite + kReplaceLine + kClosing);
 }
 
 TEST(FinalRenderText, SweepOverlay) {
-    const std::string expected =
-        kHeader + kStops +
-        "float BlendOverlayf(float base, float blend) \t\t{ return "
-        "base<0.5?(2.0*base*blend):(1.0-2.0*(1.0-base)*(1.0-blend));}\n"
-        "vec3 BlendFunc(vec3 base, vec3 blend){return "
-        "vec3(BlendOverlayf(base.r,blend.r),BlendOverlayf(base.g,blend.g),BlendOverlayf(base.b,blend.b)); }\n" +
-        kOpening + "vec2 pt = gl_FragCoord.xy;\n" +
-        "vec2 sweep = (pt - complexPoint);\n" +
-        // defined value: t = 0 at the centre
-        " " + kTabs + "highp float index = (sweep.x == 0.0 && sweep.y == 0.0) ? 0.0 : " +
-        "atan(sweep.y, sweep.x) * 0.15915494309; \n" +
-        " " + kTabs + "vec4 color = ucolors[0];\n" +
-        " " + kTabs + "for (int i=1; i<numColors; ++i) {\n" +
-        kTabs + "color = mix(color, ucolors[i], smoothstep(ucolorStops[i-1], ucolorStops[i], " +
-        "clamp(index - floor(index), 0.0, 1.0)));\n" +
-        " }\n" + kComposite + kClosing;
-    EXPECT_EQ(FinalRender::fragmentSource(FinalRender::kSweepGradient, FinalRender::kOverlay), expected);
+    EXPECT_EQ(FinalRender::fragmentSource(FinalRender::kSweepGradient, FinalRender::kOverlay),
+              kHeader + kStops + kOverlayBlend + kOpening + kSweepFill + kComposite + kClosing);
 }
 
-// The blend functions of the remaining modes, each the one piece that differs
-// from the Normal text of the same fill.
-TEST(FinalRenderText, EachBlendModeBringsItsFunction) {
-    struct Row {
-        const char* name;
-        int mode;
-        std::string function;
-    };
-    const Row rows[] = {
-        {"Add", FinalRender::kAdd, "vec3 BlendFunc(vec3 base, vec3 blend){return min(base + blend, vec3(1.0)); }\n"},
-        {"Screen", FinalRender::kScreen,
-         "float BlendScreenf(float base, float blend) \t\t{ return 1.0 - ((1.0 - base) * (1.0 - blend));}\n"
-         "vec3 BlendFunc(vec3 base, vec3 blend){return "
-         "vec3(BlendScreenf(base.r,blend.r),BlendScreenf(base.g,blend.g),BlendScreenf(base.b,blend.b)); }\n"},
-    };
-    const std::string normalPiece = "vec3 BlendFunc(vec3 base, vec3 blend) {return blend; }\n";
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        for (int fill = 0; fill < FinalRender::kFillTypeCount; ++fill) {
-            std::string expected = FinalRender::fragmentSource(fill, FinalRender::kNormal);
-            expected.replace(expected.find(normalPiece), normalPiece.size(), row.function);
-            EXPECT_EQ(FinalRender::fragmentSource(fill, row.mode), expected);
+// All 24 texts, each assembled here from the pieces above.
+TEST(FinalRenderText, EveryFillAndBlendMode) {
+    const std::string fills[FinalRender::kFillTypeCount] = {kSolidFill, kLinearFill, kRadialFill, kSweepFill};
+    const std::string blends[FinalRender::kBlendModeCount] = {kNormalBlend,  kMultiplyBlend, kAddBlend,
+                                                              kScreenBlend,  kOverlayBlend,  kNormalBlend};
+    for (int fill = 0; fill < FinalRender::kFillTypeCount; ++fill)
+        for (int mode = 0; mode < FinalRender::kBlendModeCount; ++mode) {
+            const std::string expected = kHeader + (fill == FinalRender::kSolidColor ? "" : kStops) + blends[mode] +
+                                         kOpening + fills[fill] + kComposite +
+                                         (mode == FinalRender::kReplace ? kReplaceLine : "") + kClosing;
+            EXPECT_EQ(FinalRender::fragmentSource(fill, mode), expected) << "fill " << fill << ", blend " << mode;
         }
-    }
-}
-
-TEST(FinalRenderText, ReplaceIsNormalWithTheFillWrittenLast) {
-    for (int fill = 0; fill < FinalRender::kFillTypeCount; ++fill) {
-        std::string expected = FinalRender::fragmentSource(fill, FinalRender::kNormal);
-        expected.insert(expected.size() - kClosing.size(), "\tcolour = color;\n");
-        EXPECT_EQ(FinalRender::fragmentSource(fill, FinalRender::kReplace), expected) << "fill " << fill;
-    }
 }
 
 TEST(FinalRenderText, ValuesOutsideTheTablesAreTheFirstEntry) {
