@@ -406,6 +406,15 @@ TEST_F(MainFrameBufferTest, ARenderOnAnotherThreadMakesTheFrameBuffersAnewInItsC
         glClear(GL_COLOR_BUFFER_BIT);
         fb().endDrawing(1);
         expectBytesNear(readPixel(2, 2), {128, 255, 128, 64});
+        // The frame was drawn through this context's frame buffers only.
+        const std::set<std::string> own = {std::to_string(fb().framebuffer()),
+                                           std::to_string(fb().resolveFramebuffer()),
+                                           std::to_string(fb().multisampleFramebuffer())};
+        EXPECT_EQ(own.count(std::to_string(mainFramebuffer)), 0u);
+        const auto binds = recorder.named("glBindFramebuffer");
+        EXPECT_FALSE(binds.empty());
+        for (const auto& call : binds)
+            EXPECT_EQ(own.count(call.args.at(1)), 1u) << "bound " << call.args.at(1);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         setCurrentContextBinding(GLContextBinding{});
     });
