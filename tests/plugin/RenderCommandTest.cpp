@@ -142,6 +142,49 @@ TEST(RenderCommand, EqualSizesKeepTheFrameBuffers) {
     EXPECT_GT(calls.count("glGenFramebuffers"), 0u);
 }
 
+// The frame's steps in their order: the target cleared, the layer uploaded,
+// the fill drawn, the layer's texture deleted, the screen pass drawn, the
+// pixels read back; one upload, one fill draw and one read-back, all in the
+// module's context rather than the host's.
+TEST(RenderCommand, FrameStepsInOrder) {
+    auto host = renderHost(9, 5);
+    fillLayer(host->input());
+    linearBlueToYellow(*host, 9);
+    ASSERT_TRUE(TS::makeTestContextCurrent());
+    void* hostContext = eglGetCurrentContext();
+    std::vector<TS::GLCall> calls;
+    {
+        TS::GLCallRecorder recorder;
+        ASSERT_EQ(host->render(), PF_Err_NONE);
+        calls = recorder.calls();
+    }
+    auto positions = [&](const std::string& name) {
+        std::vector<size_t> at;
+        for (size_t i = 0; i < calls.size(); ++i)
+            if (calls[i].name == name) at.push_back(i);
+        return at;
+    };
+    const std::vector<size_t> clears = positions("glClear"), uploads = positions("glTexSubImage2D"),
+                              draws = positions("glDrawArrays"), deletes = positions("glDeleteTextures"),
+                              reads = positions("glReadPixels");
+    ASSERT_EQ(uploads.size(), 1u);
+    ASSERT_EQ(draws.size(), 2u);  // the fill, then the screen pass
+    ASSERT_EQ(reads.size(), 1u);
+    ASSERT_FALSE(clears.empty());
+    EXPECT_LT(clears.front(), uploads[0]);
+    EXPECT_LT(uploads[0], draws[0]);
+    // The layer's texture goes before drawing ends (the resolve of the target).
+    const std::vector<size_t> resolves = positions("glBlitFramebuffer");
+    ASSERT_EQ(resolves.size(), 1u);
+    const bool deletedBetween =
+        std::any_of(deletes.begin(), deletes.end(), [&](size_t i) { return i > draws[0] && i < resolves[0]; });
+    EXPECT_TRUE(deletedBetween);
+    EXPECT_LT(resolves[0], draws[1]);
+    EXPECT_LT(draws[1], reads[0]);
+    for (size_t i : {uploads[0], draws[0], draws[1], reads[0]}) EXPECT_NE(calls[i].context, hostContext);
+    expectModel(*host, linearBlueToYellowModel(9));
+}
+
 TEST(RenderCommand, OnePixelLayer) {
     auto host = renderHost(1, 1);
     host->input().at(0, 0) = PF_Pixel8{255, 10, 200, 30};
