@@ -50,10 +50,14 @@ bool decode(std::FILE* file, PngErrorState& state, ArgbImage& image, std::vector
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
+    // Checked before anything is allocated: a small file may claim a picture
+    // of gigabytes.
     if (width == 0 || height == 0 || width > static_cast<png_uint_32>(kMaxPngSide) ||
         height > static_cast<png_uint_32>(kMaxPngSide)) {
         png_destroy_read_struct(&png, &info, nullptr);
-        why = "picture size out of range";
+        std::snprintf(state.message, sizeof state.message, "a picture of %u x %u pixels (at most %d on a side)",
+                      static_cast<unsigned>(width), static_cast<unsigned>(height), kMaxPngSide);
+        why = state.message;
         return false;
     }
     // Whatever the file holds becomes 8-bit RGBA.

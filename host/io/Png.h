@@ -36,7 +36,8 @@ bool WritePng(const std::string& path, int width, int height, const std::uint8_t
               std::string& error);
 bool WritePng(const std::string& path, const ArgbImage& image, std::string& error);
 
-// The largest side accepted when reading.
-constexpr int kMaxPngSide = 65535;
+// The largest side accepted when reading: the largest layer the commands
+// take, so that no file can make a reader allocate more than 1 GiB.
+constexpr int kMaxPngSide = 16384;
 
 }  // namespace Tavrolin::Fill

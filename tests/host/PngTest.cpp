@@ -169,6 +169,31 @@ TEST_F(PngTest, ReadFailuresSayWhy) {
     EXPECT_EQ(image.width, 1);  // untouched on failure
 }
 
+// A picture wider than any layer: refused from its header, before anything is
+// allocated (a small file may claim a picture of gigabytes).
+TEST_F(PngTest, OversizedHeaderIsRefused) {
+    std::FILE* f = std::fopen(path("huge.png").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, f);
+    png_set_IHDR(png, info, kMaxPngSide + 1, 2, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row(static_cast<size_t>(kMaxPngSide + 1) * 4, 0);
+    png_write_row(png, row.data());
+    png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+
+    ArgbImage image(1, 1);
+    std::string error;
+    EXPECT_FALSE(ReadPng(path("huge.png"), image, error));
+    EXPECT_NE(error.find("a picture of 16385 x 2 pixels (at most 16384 on a side)"), std::string::npos) << error;
+    EXPECT_EQ(image.width, 1);
+}
+
 TEST_F(PngTest, FailedWriteLeavesTheOldFile) {
     std::ofstream(path("keep.png")) << "old contents";
     const std::uint8_t pixel[4] = {255, 1, 2, 3};
