@@ -1,5 +1,6 @@
 #include "math/Mat4.h"
 #include "math/Quaternion.h"
+#include "tests/math/MathTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -8,18 +9,6 @@
 
 namespace Tavrolin::Fill {
 namespace {
-
-void expectNear(const Vec3& a, const Vec3& b, double tolerance) {
-    EXPECT_NEAR(a.x, b.x, tolerance);
-    EXPECT_NEAR(a.y, b.y, tolerance);
-    EXPECT_NEAR(a.z, b.z, tolerance);
-}
-
-void expectNear(const Mat4& a, const Mat4& b, double tolerance) {
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(a.e[i], b.e[i], tolerance) << "element " << i;
-    }
-}
 
 Mat4 counting(bool columnMajor) {
     return Mat4(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, columnMajor);

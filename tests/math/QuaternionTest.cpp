@@ -1,6 +1,7 @@
 #include "math/Euler.h"
 #include "math/Mat4.h"
 #include "math/Quaternion.h"
+#include "tests/math/MathTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -10,19 +11,6 @@
 
 namespace Tavrolin::Fill {
 namespace {
-
-void expectNear(const Quaternion& a, const Quaternion& b, double tolerance) {
-    EXPECT_NEAR(a.x, b.x, tolerance);
-    EXPECT_NEAR(a.y, b.y, tolerance);
-    EXPECT_NEAR(a.z, b.z, tolerance);
-    EXPECT_NEAR(a.w, b.w, tolerance);
-}
-
-void expectNear(const Mat4& a, const Mat4& b, double tolerance) {
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(a.e[i], b.e[i], tolerance) << "element " << i;
-    }
-}
 
 Mat4 rotationOf(const Quaternion& q) {
     Mat4 m;

@@ -1,6 +1,7 @@
 #include "math/Mat4.h"
 #include "math/Quaternion.h"
 #include "math/Vec3.h"
+#include "tests/math/MathTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,6 @@
 
 namespace Tavrolin::Fill {
 namespace {
-
-void expectNear(const Vec3& a, const Vec3& b, double tolerance) {
-    EXPECT_NEAR(a.x, b.x, tolerance);
-    EXPECT_NEAR(a.y, b.y, tolerance);
-    EXPECT_NEAR(a.z, b.z, tolerance);
-}
 
 TEST(Vec3Transform, MatrixAsPointTransform) {
     Mat4 t;
