@@ -2,15 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -18,73 +11,23 @@
 
 #include "host/io/BuiltInPicture.h"
 #include "host/io/Png.h"
+#include "support/CliRun.h"
 #include "support/FillModel.h"
-
-extern char** environ;
+#include "support/TempDir.h"
 
 namespace Tavrolin::Fill {
 namespace {
 
 namespace M = Model;
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+using Test::CliRun;
+using Test::RunTqfill;
+using Test::slurp;
 
-class CliRender : public ::testing::Test {
+class CliRender : public Test::TempDirTest {
 protected:
-    void SetUp() override {
-        char name[] = "/tmp/tq-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-    }
-    void TearDown() override {
-        for (const std::string& f : files()) std::remove(path(f).c_str());
-        rmdir(dir.c_str());
-    }
-    std::string path(const std::string& name) const { return dir + "/" + name; }
-    std::set<std::string> files() const {
-        std::set<std::string> names;
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d))
-                if (e->d_name[0] != '.') names.insert(e->d_name);
-            closedir(d);
-        }
-        return names;
-    }
-    static std::string slurp(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    // Runs tqfill with `args`, its output and errors kept apart from the test's.
-    CliRun tqfill(std::vector<std::string> args) {
-        args.insert(args.begin(), {TQ_CLI_PATH, "render"});
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const std::string outFile = dir + "/../" + dir.substr(dir.rfind('/') + 1) + ".out";
-        const std::string errFile = outFile + ".err";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        CliRun run;
-        pid_t child = 0;
-        if (posix_spawn(&child, TQ_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
-            int status = 0;
-            waitpid(child, &status, 0);
-            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        run.out = slurp(outFile);
-        run.err = slurp(errFile);
-        std::remove(outFile.c_str());
-        std::remove(errFile.c_str());
-        return run;
-    }
-
-    std::string dir;
+    CliRender() : TempDirTest("tq-cli") {}
+    CliRun tqfill(std::vector<std::string> args) { return RunTqfill("render", std::move(args)); }
 };
 
 // `text` without the module's OpenGL banners (which go to standard error).

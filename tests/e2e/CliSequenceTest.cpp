@@ -3,10 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <signal.h>
 #include <unistd.h>
@@ -16,95 +14,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "host/io/Png.h"
+#include "support/CliRun.h"
+#include "support/TempDir.h"
 
 extern char** environ;
 
 namespace Tavrolin::Fill {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+using Test::CliRun;
+using Test::RunProgram;
+using Test::RunTqfill;
+using Test::slurp;
 
-std::string slurp(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class CliSequence : public ::testing::Test {
+class CliSequence : public Test::TempDirTest {
 protected:
-    void SetUp() override {
-        char name[] = "/tmp/tq-seq-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-    }
-    void TearDown() override { removeAll(dir); }
-    static void removeAll(const std::string& folder) {
-        if (DIR* d = opendir(folder.c_str())) {
-            while (dirent* e = readdir(d)) {
-                const std::string name = e->d_name;
-                if (name == "." || name == "..") continue;
-                const std::string p = folder + "/" + name;
-                struct stat info {};
-                if (lstat(p.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-                    removeAll(p);
-                else
-                    std::remove(p.c_str());
-            }
-            closedir(d);
-        }
-        rmdir(folder.c_str());
-    }
-    std::string path(const std::string& name) const { return dir + "/" + name; }
-    // Every entry of the folder, hidden ones (temporary files) included.
-    std::set<std::string> files() const {
-        std::set<std::string> names;
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.insert(e->d_name);
-            closedir(d);
-        }
-        return names;
-    }
-
-    // Runs `argv` with standard output to a file and standard error to
-    // `errFd` (a terminal) or to a file.
-    CliRun spawn(std::vector<std::string> argv, int errFd = -1) {
-        std::vector<char*> pointers;
-        for (std::string& a : argv) pointers.push_back(a.data());
-        pointers.push_back(nullptr);
-        const std::string outFile = dir + ".out", errFile = dir + ".err";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (errFd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, errFd, 2);
-        else
-            posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        CliRun run;
-        pid_t child = 0;
-        if (posix_spawn(&child, pointers[0], &actions, nullptr, pointers.data(), environ) == 0) {
-            int status = 0;
-            waitpid(child, &status, 0);
-            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        run.out = slurp(outFile);
-        run.err = errFd >= 0 ? "" : slurp(errFile);
-        std::remove(outFile.c_str());
-        std::remove(errFile.c_str());
-        return run;
-    }
+    CliSequence() : TempDirTest("tq-seq") {}
+    CliRun spawn(std::vector<std::string> argv, int errFd = -1) { return RunProgram(std::move(argv), errFd); }
     CliRun tqfill(std::vector<std::string> args, int errFd = -1) {
-        args.insert(args.begin(), {TQ_CLI_PATH, "sequence"});
-        return spawn(std::move(args), errFd);
+        return RunTqfill("sequence", std::move(args), errFd);
     }
 
     // An opaque input of varied colours: a Solid Color fill with Normal covers it.
@@ -121,8 +54,6 @@ protected:
         std::string error;
         ASSERT_TRUE(WritePng(path(name), input, error)) << error;
     }
-
-    std::string dir;
 };
 
 TEST_F(CliSequence, KeyedColourChangesLinearlyFromFrameToFrame) {

@@ -4,49 +4,25 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "host/io/BuiltInPicture.h"
 #include "host/io/Png.h"
+#include "support/CliRun.h"
+#include "support/TempDir.h"
 
 namespace Tavrolin::Fill {
 namespace {
 
-class PngTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char name[] = "/tmp/tq-png-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        mDir = name;
-    }
-    void TearDown() override {
-        for (const std::string& f : files()) std::remove((mDir + "/" + f).c_str());
-        rmdir(mDir.c_str());
-    }
-    std::string path(const std::string& name) const { return mDir + "/" + name; }
-    std::set<std::string> files() const {
-        std::set<std::string> names;
-        if (DIR* d = opendir(mDir.c_str())) {
-            while (dirent* e = readdir(d))
-                if (e->d_name[0] != '.') names.insert(e->d_name);
-            closedir(d);
-        }
-        return names;
-    }
-    static std::string contents(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+using Test::slurp;
 
-    std::string mDir;
+class PngTest : public Test::TempDirTest {
+protected:
+    PngTest() : TempDirTest("tq-png") {}
 };
 
 // Writes a PNG with libpng itself: `bitDepth` 8 or 16, `channels` samples per
@@ -200,8 +176,8 @@ TEST_F(PngTest, FailedWriteLeavesTheOldFile) {
     std::string error;
     EXPECT_FALSE(WritePng(path("keep.png"), 0, 1, pixel, 4, error));
     EXPECT_FALSE(WritePng(path("keep.png"), 2, 1, pixel, 4, error));  // rows shorter than the width
-    EXPECT_EQ(contents(path("keep.png")), "old contents");
-    EXPECT_FALSE(WritePng(mDir + "/no/such/folder/x.png", 1, 1, pixel, 4, error));
+    EXPECT_EQ(slurp(path("keep.png")), "old contents");
+    EXPECT_FALSE(WritePng(dir + "/no/such/folder/x.png", 1, 1, pixel, 4, error));
     EXPECT_NE(error.find("x.png"), std::string::npos) << error;
     EXPECT_EQ(files(), std::set<std::string>{"keep.png"});
 }

@@ -1,0 +1,67 @@
+#include "support/CliRun.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+extern char** environ;
+
+namespace Tavrolin::Fill::Test {
+
+namespace {
+
+// A new empty file under /tmp, for the child to write into.
+std::string scratchFile() {
+    char name[] = "/tmp/tq-run-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) {
+        ADD_FAILURE() << "cannot make a file for a program's output";
+        return "/dev/null";
+    }
+    close(fd);
+    return name;
+}
+
+}  // namespace
+
+std::string slurp(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+CliRun RunProgram(std::vector<std::string> argv, int errFd) {
+    std::vector<char*> pointers;
+    for (std::string& a : argv) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    const std::string outFile = scratchFile();
+    const std::string errFile = errFd >= 0 ? std::string() : scratchFile();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (errFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    CliRun run;
+    pid_t child = 0;
+    if (posix_spawn(&child, pointers[0], &actions, nullptr, pointers.data(), environ) == 0) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = slurp(outFile);
+    if (errFd < 0) run.err = slurp(errFile);
+    for (const std::string& f : {outFile, errFile})
+        if (!f.empty() && f != "/dev/null") std::remove(f.c_str());
+    return run;
+}
+
+}  // namespace Tavrolin::Fill::Test

@@ -1,0 +1,31 @@
+#pragma once
+
+// Runs a program as a user runs it (no shell), its standard output and error
+// kept apart from the test's.
+
+#include <string>
+#include <vector>
+
+namespace Tavrolin::Fill::Test {
+
+struct CliRun {
+    int status = -1;  // the exit status, 128 + the signal that ended it, -1 when it did not start
+    std::string out, err;
+};
+
+// Runs argv[0] with `argv`. Standard error goes to `errFd` when it is given
+// (a terminal, say), and `err` stays empty.
+CliRun RunProgram(std::vector<std::string> argv, int errFd = -1);
+
+// The whole contents of `file`; empty when it cannot be read.
+std::string slurp(const std::string& file);
+
+#ifdef TQ_CLI_PATH
+// `tqfill COMMAND ARGS...`, the one the build made.
+inline CliRun RunTqfill(const char* command, std::vector<std::string> args, int errFd = -1) {
+    args.insert(args.begin(), {TQ_CLI_PATH, command});
+    return RunProgram(std::move(args), errFd);
+}
+#endif
+
+}  // namespace Tavrolin::Fill::Test
