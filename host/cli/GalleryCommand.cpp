@@ -4,12 +4,12 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/cli/Commands.h"
 #include "host/cli/ParamValues.h"
+#include "host/cli/Session.h"
 #include "host/io/Png.h"
 #include "host/lib/HeadlessHost.h"
 
@@ -17,7 +17,6 @@ namespace Tavrolin::Fill::Cli {
 
 namespace {
 
-constexpr int kExitRenderFailed = 1;
 constexpr int kMaxCellSide = 2048;
 
 const char* const kFillTypes[] = {"Solid Color", "Linear Gradient", "Radial Gradient", "Sweep Gradient"};
@@ -67,33 +66,22 @@ const char* const kGalleryHelp =
 [[noreturn]] void fail(const std::string& message) { throw UsageError(message); }
 
 struct Options {
-    std::string input;
-    bool hasSize = false;
-    long width = 320, height = 200;
+    SourceOptions source;
     long cellWidth = 160, cellHeight = 100;
-    std::string module = DefaultModulePath();
     std::string output;
     bool help = false;
 };
 
 Options parseArguments(const std::vector<std::string>& args) {
     Options options;
-    bool hasInput = false;
     ArgReader reader(args);
     std::string value;
     while (!reader.done()) {
+        if (options.source.read(reader)) continue;
         if (reader.flag("-h") || reader.flag("--help")) {
             options.help = true;
-        } else if (reader.option("-i", &value) || reader.option("--input", &value)) {
-            options.input = value;
-            hasInput = true;
-        } else if (reader.option("--size", &value)) {
-            ParseSize(value, kMaxLayerSide, options.width, options.height);
-            options.hasSize = true;
         } else if (reader.option("--cell", &value)) {
             ParseSize(value, kMaxCellSide, options.cellWidth, options.cellHeight, "cell size");
-        } else if (reader.option("--module", &value)) {
-            options.module = value;
         } else if (reader.option("-o", &value) || reader.option("--output", &value)) {
             options.output = value;
         } else {
@@ -101,60 +89,31 @@ Options parseArguments(const std::vector<std::string>& args) {
         }
     }
     if (options.help) return options;
-    if (hasInput && options.hasSize) fail("--input and --size exclude each other");
-    if (hasInput && options.input.empty()) fail("--input needs a file name");
+    options.source.check();
     if (options.output.empty()) fail("no output file: give -o OUT.png");
     return options;
 }
 
 int run(const Options& options, std::ostream& err) {
     const int cellWidth = static_cast<int>(options.cellWidth), cellHeight = static_cast<int>(options.cellHeight);
-    const ArgbImage layer =
-        ScalePicture(LoadLayerPicture(options.input, options.width, options.height), cellWidth, cellHeight);
+    const ArgbImage layer = ScalePicture(options.source.picture(), cellWidth, cellHeight);
 
-    std::unique_ptr<HeadlessHost> host;
-    try {
-        host = std::make_unique<HeadlessHost>(options.module);
-    } catch (const HostError& e) {
-        fail(e.what());
-    }
-    SetLayerPicture(*host, layer);
-    if (host->globalSetup() != PF_Err_NONE || host->paramsSetup() != PF_Err_NONE) {
-        err << "tqfill gallery: the effect could not be set up\n";
-        return kExitRenderFailed;
-    }
-    struct SetDown {
-        HeadlessHost& host;
-        ~SetDown() {
-            try {
-                host.globalSetdown();
-            } catch (const std::exception&) {
-                // Nothing is left to do with the effect after its cells.
-            }
-        }
-    } setDown{*host};
-
-    const auto set = [&](const std::string& text) {
-        const ParamSetting setting = ParseSetting(*host, text, cellWidth, cellHeight);
-        host->setValue(setting.index, setting.value);
-    };
-    for (const char* text : kCellSettings) set(text);
-    set("Radial Radius=" + std::to_string(std::lround(0.5 * std::hypot(cellWidth, cellHeight))));
+    const auto session = Session::open("gallery", options.source.module, layer);
+    if (!session->setUp(err)) return kExitRenderFailed;
+    for (const char* text : kCellSettings) session->set(text);
+    session->set("Radial Radius=" + std::to_string(std::lround(0.5 * std::hypot(cellWidth, cellHeight))));
 
     ArgbImage gallery(kColumns * cellWidth, kRows * cellHeight);
     for (int row = 0; row < kRows; ++row) {
-        set(std::string("Fill Type=") + kFillTypes[row]);
+        session->set(std::string("Fill Type=") + kFillTypes[row]);
         for (int column = 0; column < kColumns; ++column) {
-            set(std::string("Blend Mode=") + kBlendModes[column]);
-            const PF_Err result = host->render();
-            if (result != PF_Err_NONE) {
-                const std::string message = host->lastCommand().returnMsg;
-                err << "tqfill gallery: the effect could not render " << kFillTypes[row] << " with "
-                    << kBlendModes[column] << " (error " << result << ")" << (message.empty() ? "" : ": " + message)
-                    << "\n";
+            session->set(std::string("Blend Mode=") + kBlendModes[column]);
+            if (!session->render()) {
+                err << "tqfill gallery: "
+                    << session->renderFailure(std::string(kFillTypes[row]) + " with " + kBlendModes[column]) << "\n";
                 return kExitRenderFailed;
             }
-            const World& cell = host->output();
+            const World& cell = session->frame();
             for (int y = 0; y < cellHeight; ++y)
                 std::memcpy(gallery.pixel(column * cellWidth, row * cellHeight + y),
                             cell.bytes().data() + static_cast<size_t>(y) * static_cast<size_t>(cell.rowbytes()),
@@ -175,13 +134,7 @@ int RunGallery(const std::vector<std::string>& args, std::ostream& out, std::ost
         out << kGalleryHelp;
         return 0;
     }
-    ModuleOutputToStderr quiet;
-    try {
-        return run(options, err);
-    } catch (const HostError& e) {
-        err << "tqfill gallery: " << e.what() << "\n";
-        return kExitRenderFailed;
-    }
+    return RunWithModule("gallery", err, [&] { return run(options, err); });
 }
 
 }  // namespace Tavrolin::Fill::Cli

@@ -12,6 +12,7 @@
 
 #include "host/cli/Commands.h"
 #include "host/cli/ParamValues.h"
+#include "host/cli/Session.h"
 #include "host/io/Png.h"
 #include "host/lib/HeadlessHost.h"
 
@@ -19,7 +20,6 @@ namespace Tavrolin::Fill::Cli {
 
 namespace {
 
-constexpr int kExitRenderFailed = 1;
 // Frames of a render are timed in milliseconds.
 constexpr A_u_long kTimeScale = 1000;
 
@@ -52,31 +52,22 @@ const char* const kRenderHelp =
 [[noreturn]] void fail(const std::string& message) { throw UsageError(message); }
 
 struct Options {
-    std::string input;
-    bool hasSize = false;
-    long width = 320, height = 200;
+    SourceOptions source;
     std::vector<std::string> sets;
     double seconds = 0;
     long downsample = 1;
     std::string output;
-    std::string module = DefaultModulePath();
     bool help = false;
 };
 
 Options parseArguments(const std::vector<std::string>& args) {
     Options options;
-    bool hasInput = false;
     ArgReader reader(args);
     std::string value;
     while (!reader.done()) {
+        if (options.source.read(reader)) continue;
         if (reader.flag("-h") || reader.flag("--help")) {
             options.help = true;
-        } else if (reader.option("-i", &value) || reader.option("--input", &value)) {
-            options.input = value;
-            hasInput = true;
-        } else if (reader.option("--size", &value)) {
-            ParseSize(value, kMaxLayerSide, options.width, options.height);
-            options.hasSize = true;
         } else if (reader.option("-s", &value) || reader.option("--set", &value)) {
             options.sets.push_back(value);
         } else if (reader.option("--time", &value)) {
@@ -86,59 +77,37 @@ Options parseArguments(const std::vector<std::string>& args) {
             options.downsample = ParseInt(value, 1, 1000, "the downsample factor");
         } else if (reader.option("-o", &value) || reader.option("--output", &value)) {
             options.output = value;
-        } else if (reader.option("--module", &value)) {
-            options.module = value;
         } else {
             reader.unknown();
         }
     }
     if (options.help) return options;
-    if (hasInput && options.hasSize) fail("--input and --size exclude each other");
-    if (hasInput && options.input.empty()) fail("--input needs a file name");
+    options.source.check();
     if (options.output.empty()) fail("no output file: give -o OUT.png");
     return options;
 }
 
 int run(const Options& options, std::ostream& err) {
-    const ArgbImage picture = LoadLayerPicture(options.input, options.width, options.height);
+    const ArgbImage picture = options.source.picture();
     std::string error;
 
     // The module prints its banner on standard output; it goes to standard
     // error as for the other commands.
     ModuleOutputToStderr quiet;
-    HeadlessHost host(options.module);
-    host.setLayer(picture.width, picture.height);
-    for (int y = 0; y < picture.height; ++y)
-        std::memcpy(&host.input().at(0, y), picture.pixel(0, y), static_cast<size_t>(picture.width) * 4);
-    host.setTime(static_cast<A_long>(std::lround(options.seconds * kTimeScale)), 1, kTimeScale);
-    host.setDownsample(1, static_cast<A_u_long>(options.downsample), 1, static_cast<A_u_long>(options.downsample));
+    Session session("render", options.source.module, picture);
+    session.host().setTime(static_cast<A_long>(std::lround(options.seconds * kTimeScale)), 1, kTimeScale);
+    session.setDownsample(options.downsample);
+    if (!session.setUp(err)) return kExitRenderFailed;
+    for (const std::string& set : options.sets) session.set(set);
 
-    if (host.globalSetup() != PF_Err_NONE || host.paramsSetup() != PF_Err_NONE) {
-        err << "tqfill render: the effect could not be set up\n";
+    const bool rendered = session.render();
+    const World frame = session.frame();
+    session.setDown();
+    if (!rendered) {
+        err << "tqfill render: " << session.renderFailure("the frame") << "\n";
         return kExitRenderFailed;
     }
-    try {
-        for (const std::string& set : options.sets) {
-            const ParamSetting setting = ParseSetting(host, set, picture.width, picture.height);
-            host.setValue(setting.index, setting.value);
-        }
-    } catch (const UsageError&) {
-        host.globalSetdown();
-        throw;
-    }
-
-    const PF_Err result = host.render();
-    const std::string message = host.lastCommand().returnMsg;
-    World frame = host.output();
-    host.globalSetdown();
-    if (result != PF_Err_NONE) {
-        err << "tqfill render: the effect could not render the frame (error " << result << ")"
-            << (message.empty() ? "" : ": " + message) << "\n";
-        return kExitRenderFailed;
-    }
-    if (!WritePng(options.output, frame.width(), frame.height(), frame.bytes().data(),
-                  static_cast<size_t>(frame.rowbytes()), error))
-        fail(error);
+    if (!WriteFrame(options.output, frame, error)) fail(error);
     return 0;
 }
 

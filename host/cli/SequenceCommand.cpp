@@ -13,7 +13,6 @@
 #include <cstring>
 #include <iostream>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -21,6 +20,7 @@
 
 #include "host/cli/Commands.h"
 #include "host/cli/ParamValues.h"
+#include "host/cli/Session.h"
 #include "host/io/Png.h"
 #include "host/lib/HeadlessHost.h"
 
@@ -28,7 +28,6 @@ namespace Tavrolin::Fill::Cli {
 
 namespace {
 
-constexpr int kExitRenderFailed = 1;
 constexpr int kMaxFrames = 1000000;
 // A frame lasts kFrameTicks of the host's clock, which runs at fps * kFrameTicks
 // ticks a second, so that frame rates with up to three decimals are exact.
@@ -149,34 +148,26 @@ Key parseKey(const std::string& text) {
 }
 
 struct Options {
-    std::string input;
-    bool hasSize = false;
-    long width = 320, height = 200;
+    SourceOptions source;
     std::vector<std::string> sets;
     std::vector<Key> keys;
     long frames = 0;
     double fps = 30;
     double start = 0;
     long downsample = 1;
-    std::string module = DefaultModulePath();
     Pattern pattern;
     bool help = false;
 };
 
 Options parseArguments(const std::vector<std::string>& args) {
     Options options;
-    bool hasInput = false, hasFrames = false, hasOutput = false;
+    bool hasFrames = false, hasOutput = false;
     ArgReader reader(args);
     std::string value;
     while (!reader.done()) {
+        if (options.source.read(reader)) continue;
         if (reader.flag("-h") || reader.flag("--help")) {
             options.help = true;
-        } else if (reader.option("-i", &value) || reader.option("--input", &value)) {
-            options.input = value;
-            hasInput = true;
-        } else if (reader.option("--size", &value)) {
-            ParseSize(value, kMaxLayerSide, options.width, options.height);
-            options.hasSize = true;
         } else if (reader.option("-s", &value) || reader.option("--set", &value)) {
             options.sets.push_back(value);
         } else if (reader.option("-k", &value) || reader.option("--key", &value)) {
@@ -192,8 +183,6 @@ Options parseArguments(const std::vector<std::string>& args) {
                 fail("wrong start \"" + value + "\": expected seconds, 0 or more");
         } else if (reader.option("--downsample", &value)) {
             options.downsample = ParseInt(value, 1, 1000, "the downsample factor");
-        } else if (reader.option("--module", &value)) {
-            options.module = value;
         } else if (reader.option("-o", &value) || reader.option("--output", &value)) {
             options.pattern = parsePattern(value);
             hasOutput = true;
@@ -202,8 +191,7 @@ Options parseArguments(const std::vector<std::string>& args) {
         }
     }
     if (options.help) return options;
-    if (hasInput && options.hasSize) fail("--input and --size exclude each other");
-    if (hasInput && options.input.empty()) fail("--input needs a file name");
+    options.source.check();
     if (!hasFrames) fail("no number of frames: give --frames N");
     if (!hasOutput) fail("no output pattern: give -o PATTERN, such as frame_%04d.png");
     return options;
@@ -302,7 +290,7 @@ private:
 };
 
 int run(const Options& options, std::ostream& err) {
-    const ArgbImage picture = LoadLayerPicture(options.input, options.width, options.height);
+    const ArgbImage picture = options.source.picture();
 
     // The host's clock: frame i at (startTicks + i * kFrameTicks) / timeScale seconds.
     const A_u_long timeScale = static_cast<A_u_long>(std::lround(options.fps * kFrameTicks));
@@ -328,45 +316,21 @@ int run(const Options& options, std::ostream& err) {
             fail(finals.back() + " exists and is not a file");
     }
 
-    std::unique_ptr<HeadlessHost> host;
-    try {
-        host = std::make_unique<HeadlessHost>(options.module);
-    } catch (const HostError& e) {
-        fail(e.what());
-    }
-    SetLayerPicture(*host, picture);
-    host->setDownsample(1, static_cast<A_u_long>(options.downsample), 1, static_cast<A_u_long>(options.downsample));
-    if (host->globalSetup() != PF_Err_NONE || host->paramsSetup() != PF_Err_NONE) {
-        err << "tqfill sequence: the effect could not be set up\n";
-        return kExitRenderFailed;
-    }
-    struct SetDown {
-        HeadlessHost& host;
-        ~SetDown() {
-            try {
-                host.globalSetdown();
-            } catch (const std::exception&) {
-                // Nothing is left to do with the effect after its frames.
-            }
-        }
-    } setDown{*host};
+    const auto session = Session::open("sequence", options.source.module, picture);
+    session->setDownsample(options.downsample);
+    if (!session->setUp(err)) return kExitRenderFailed;
 
     std::set<int> constant;
-    for (const std::string& set : options.sets) {
-        const ParamSetting setting = ParseSetting(*host, set, picture.width, picture.height);
-        host->setValue(setting.index, setting.value);
-        constant.insert(setting.index);
-    }
+    for (const std::string& set : options.sets) constant.insert(session->set(set).index);
     std::map<std::pair<int, double>, std::string> keyed;
     for (const Key& key : options.keys) {
-        const ParamSetting setting = ParseSetting(*host, key.name + "=" + key.value, picture.width, picture.height,
-                                                  "--key");
+        const ParamSetting setting = session->parse(key.name + "=" + key.value, "--key");
         if (constant.count(setting.index))
             fail("\"" + setting.name + "\" is given both by --set and by --key");
         if (!keyed.emplace(std::make_pair(setting.index, key.seconds), key.text).second)
             fail("two keys for \"" + setting.name + "\" at the same time: \"" +
                  keyed[{setting.index, key.seconds}] + "\" and \"" + key.text + "\"");
-        host->setKeyframe(setting.index, key.seconds, setting.value);
+        session->host().setKeyframe(setting.index, key.seconds, setting.value);
     }
 
     Temporaries files(temporaries);
@@ -374,23 +338,20 @@ int run(const Options& options, std::ostream& err) {
     bar.show(0);
     std::string error;
     for (long i = 0; i < options.frames; ++i) {
-        host->setTime(static_cast<A_long>(startTicks) + static_cast<A_long>(i) * kFrameTicks, kFrameTicks, timeScale);
-        const PF_Err result = host->render();
-        if (result != PF_Err_NONE) {
+        session->host().setTime(static_cast<A_long>(startTicks) + static_cast<A_long>(i) * kFrameTicks, kFrameTicks,
+                                timeScale);
+        if (!session->render()) {
             bar.finish();
-            const std::string message = host->lastCommand().returnMsg;
-            err << "tqfill sequence: the effect could not render frame " << i << " (error " << result << ")"
-                << (message.empty() ? "" : ": " + message) << "\n";
+            err << "tqfill sequence: " << session->renderFailure("frame " + std::to_string(i)) << "\n";
             return kExitRenderFailed;
         }
-        const World& frame = host->output();
+        const World& frame = session->frame();
         bool written = false;
         {
             // An interrupt waits for the write to end, so that the handler
             // knows every file there is.
             const BlockInterrupts block;
-            written = WritePng(files.name(static_cast<size_t>(i)), frame.width(), frame.height(),
-                               frame.bytes().data(), static_cast<size_t>(frame.rowbytes()), error);
+            written = WriteFrame(files.name(static_cast<size_t>(i)), frame, error);
             if (written) files.written(static_cast<size_t>(i) + 1);
         }
         if (!written) {
@@ -421,13 +382,7 @@ int RunSequence(const std::vector<std::string>& args, std::ostream& out, std::os
         out << kSequenceHelp;
         return 0;
     }
-    ModuleOutputToStderr quiet;
-    try {
-        return run(options, err);
-    } catch (const HostError& e) {
-        err << "tqfill sequence: " << e.what() << "\n";
-        return kExitRenderFailed;
-    }
+    return RunWithModule("sequence", err, [&] { return run(options, err); });
 }
 
 }  // namespace Tavrolin::Fill::Cli
