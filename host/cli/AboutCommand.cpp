@@ -9,12 +9,15 @@ namespace Tavrolin::Fill::Cli {
 namespace {
 
 const char kAboutHelp[] =
-    "usage: tqfill about [--module PATH]\n"
+    "usage: tqfill about [-v|--verbose] [--module PATH]\n"
     "\n"
     "Prints the effect's about text, its line break shown as a new line.\n"
     "\n"
-    "  --module PATH  the effect module (default: TQFill.so beside tqfill)\n"
-    "  --help         this text\n";
+    "      --module PATH  the effect module (default: TQFill.so beside tqfill)\n"
+    "  -v, --verbose      show what the effect prints (its OpenGL banner) on\n"
+    "                     standard error; without it that is shown only when\n"
+    "                     the effect fails\n"
+    "  -h, --help         this text\n";
 
 }  // namespace
 
@@ -26,12 +29,12 @@ int RunAbout(const std::vector<std::string>& args, std::ostream& out, std::ostre
       out << kAboutHelp;
       return 0;
     }
-    if (!reader.option("--module", &module)) reader.unknown();
+    if (!ReadVerbose(reader) && !reader.option("--module", &module)) reader.unknown();
   }
 
   std::string text;
   {
-    ModuleOutputToStderr quiet;
+    ModuleOutput quiet;
     HeadlessHost host(module);
     if (PF_Err e = host.about()) {
       err << "tqfill about: the effect answered with error " << e << "\n";

@@ -53,18 +53,35 @@ private:
   size_t mPos = 0;
 };
 
-// While alive, what the module prints on standard output (its OpenGL banner)
-// goes to standard error, so that a command's own output stays clean.
-class ModuleOutputToStderr {
+// What the module prints on standard output (its OpenGL banner, and why a
+// frame or set-up failed) is kept aside in an unlinked temporary file while a
+// ModuleOutput is alive, so that a command's own output stays clean and a
+// command that works says nothing. main shows what was kept on standard error
+// when the command failed, and drops it otherwise. With -v/--verbose it goes
+// to standard error as it comes. Instances may nest; the first restores
+// standard output.
+class ModuleOutput {
 public:
-  ModuleOutputToStderr();
-  ~ModuleOutputToStderr();
-  ModuleOutputToStderr(const ModuleOutputToStderr&) = delete;
-  ModuleOutputToStderr& operator=(const ModuleOutputToStderr&) = delete;
+  ModuleOutput();
+  ~ModuleOutput();
+  ModuleOutput(const ModuleOutput&) = delete;
+  ModuleOutput& operator=(const ModuleOutput&) = delete;
+
+  // From now on the module's output goes straight to standard error.
+  static void setVerbose();
+  // Writes all that was kept to standard error, and keeps nothing more of it.
+  static void show();
+  // Drops what was kept, unseen.
+  static void discard();
+  // What was kept so far, for tests of the keeping.
+  static std::string kept();
 
 private:
-  int mSaved;
+  int mSaved = -1;
 };
+
+// Reads -v or --verbose: the module's output shown as it comes.
+bool ReadVerbose(ArgReader& reader);
 
 // Parses a whole decimal integer in [min, max]; throws UsageError naming `what`.
 int ParseInt(const std::string& text, int min, int max, const char* what);

@@ -37,7 +37,7 @@ const char* const kCellSettings[] = {
 
 const char* const kGalleryHelp =
     "usage: tqfill gallery [-i|--input IN.png | --size WxH] [--cell WxH] [--module PATH]\n"
-    "                      -o|--output OUT.png\n"
+    "                      [-v|--verbose] -o|--output OUT.png\n"
     "\n"
     "Draws every fill type with every blend mode into one picture of 6 x 4 cells,\n"
     "each cell a render of the effect over the layer scaled to the cell.\n"
@@ -58,6 +58,9 @@ const char* const kGalleryHelp =
     "      --cell WxH        the size of one cell (default 160x100; at most 2048)\n"
     "      --module PATH     the effect module (default: TQFill.so beside tqfill)\n"
     "  -o, --output OUT.png  the gallery; an existing file is replaced only on success\n"
+"  -v, --verbose       show what the effect prints (its OpenGL banner) on\n"
+    "                      standard error; without it that is shown only when\n"
+    "                      the effect fails\n"
     "  -h, --help            this text\n"
     "\n"
     "Exit status: 0 done, 1 the effect could not render, 2 a wrong argument, size\n"

@@ -15,7 +15,7 @@ namespace Tavrolin::Fill::Cli {
 namespace {
 
 const char kParamsHelp[] =
-    "usage: tqfill params [--fill-type CHOICE] [--stops N] [--module PATH]\n"
+    "usage: tqfill params [--fill-type CHOICE] [--stops N] [--module PATH] [-v|--verbose]\n"
     "\n"
     "Lists every parameter: index, name, type, default, range, and whether the\n"
     "effect shows it for the given fill type and number of colour stops.\n"
@@ -24,7 +24,10 @@ const char kParamsHelp[] =
     "                      any case) or its number 1 to 4 (default: Solid Color)\n"
     "  --stops N           colour stops, 2 to 11 (default: 2)\n"
     "  --module PATH       the effect module (default: TQFill.so beside tqfill)\n"
-    "  --help              this text\n";
+    "  -v, --verbose       show what the effect prints (its OpenGL banner) on\n"
+    "                      standard error; without it that is shown only when\n"
+    "                      the effect fails\n"
+    "  -h, --help          this text\n";
 
 std::vector<std::string> SplitChoices(const char* text) {
   std::vector<std::string> out;
@@ -180,7 +183,7 @@ int RunParams(const std::vector<std::string>& args, std::ostream& out, std::ostr
       out << kParamsHelp;
       return 0;
     }
-    if (reader.option("--module", &module)) continue;
+    if (ReadVerbose(reader) || reader.option("--module", &module)) continue;
     if (reader.option("--fill-type", &value)) {
       fillText = value;
       continue;
@@ -195,7 +198,7 @@ int RunParams(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
   std::vector<std::vector<std::string>> rows = {{"index", "name", "type", "default", "range", "shown"}};
   {
-    ModuleOutputToStderr quiet;
+    ModuleOutput quiet;
     HeadlessHost host(module);
     Check(host.globalSetup(), "global set-up");
     Check(host.paramsSetup(), "parameter set-up");

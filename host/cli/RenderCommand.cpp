@@ -25,7 +25,8 @@ constexpr A_u_long kTimeScale = 1000;
 
 const char* const kRenderHelp =
     "usage: tqfill render [-i|--input IN.png | --size WxH] [-s|--set \"NAME=VALUE\"]...\n"
-    "                     [--time SECONDS] [--downsample N] [--module PATH] -o|--output OUT.png\n"
+    "                     [--time SECONDS] [--downsample N] [--module PATH] [-v|--verbose]\n"
+    "                     -o|--output OUT.png\n"
     "\n"
     "Renders one frame of the effect over IN.png, or over the built-in picture\n"
     "(320 x 200, or WxH pixels with --size), and writes OUT.png.\n"
@@ -43,9 +44,11 @@ const char* const kRenderHelp =
     "      --downsample N    render as at a downsample factor of 1/N (default 1)\n"
     "  -o, --output OUT.png  the frame; an existing file is replaced only on success\n"
     "      --module PATH     the effect module (default: TQFill.so beside tqfill)\n"
+"  -v, --verbose       show what the effect prints (its OpenGL banner) on\n"
+    "                      standard error; without it that is shown only when\n"
+    "                      the effect fails\n"
     "  -h, --help            this text\n"
     "\n"
-    "What the effect prints (its OpenGL banner) goes to standard error.\n"
     "Exit status: 0 done, 1 the effect could not render, 2 a wrong argument, name,\n"
     "value, size or file.\n";
 
@@ -91,9 +94,9 @@ int run(const Options& options, std::ostream& err) {
     const ArgbImage picture = options.source.picture();
     std::string error;
 
-    // The module prints its banner on standard output; it goes to standard
-    // error as for the other commands.
-    ModuleOutputToStderr quiet;
+    // The module prints its banner on standard output; it is kept aside as
+    // for the other commands.
+    ModuleOutput quiet;
     Session session("render", options.source.module, picture);
     session.host().setTime(static_cast<A_long>(std::lround(options.seconds * kTimeScale)), 1, kTimeScale);
     session.setDownsample(options.downsample);

@@ -15,6 +15,7 @@ bool SourceOptions::read(ArgReader& reader) {
         hasSize = true;
     } else if (reader.option("--module", &value)) {
         module = value;
+    } else if (ReadVerbose(reader)) {
     } else {
         return false;
     }
@@ -95,7 +96,7 @@ bool WriteFrame(const std::string& path, const World& frame, std::string& error)
 }
 
 int RunWithModule(const char* command, std::ostream& err, const std::function<int()>& body) {
-    ModuleOutputToStderr quiet;
+    ModuleOutput quiet;
     try {
         return body();
     } catch (const HostError& e) {

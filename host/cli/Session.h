@@ -19,7 +19,7 @@ namespace Tavrolin::Fill::Cli {
 constexpr int kExitRenderFailed = 1;
 
 // -i/--input IN.png or --size WxH (the built-in picture, 320 x 200 when
-// neither is given), and --module PATH.
+// neither is given), --module PATH, and -v/--verbose (read by ReadVerbose).
 struct SourceOptions {
     std::string input;
     bool hasInput = false, hasSize = false;
@@ -84,8 +84,8 @@ private:
 // `frame` as a PNG at `path`; false with `error` set when it cannot be written.
 bool WriteFrame(const std::string& path, const World& frame, std::string& error);
 
-// Runs `body` with the module's printed output (its OpenGL banner) on
-// standard error. A fault of the host while it runs is reported on `err` as
+// Runs `body` with the module's printed output (its OpenGL banner) kept
+// aside (see ModuleOutput). A fault of the host while it runs is reported on `err` as
 // "tqfill COMMAND: ..." with exit status kExitRenderFailed.
 int RunWithModule(const char* command, std::ostream& err, const std::function<int()>& body);
 

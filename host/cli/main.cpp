@@ -47,16 +47,26 @@ int main(int argc, char** argv) {
   }
   for (const Command& c : CommandTable()) {
     if (args[0] != c.name) continue;
+    // What the module printed matters only when the effect failed: a wrong
+    // argument is the user's, and the banner would bury its message.
+    int status = 0;
     try {
-      return c.run(std::vector<std::string>(args.begin() + 1, args.end()), std::cout, std::cerr);
+      status = c.run(std::vector<std::string>(args.begin() + 1, args.end()), std::cout, std::cerr);
     } catch (const UsageError& e) {
+      ModuleOutput::discard();
       std::cerr << "tqfill " << c.name << ": " << e.what() << "\n"
                 << "Run 'tqfill " << c.name << " --help' for usage.\n";
       return 2;
     } catch (const std::exception& e) {
       std::cerr << "tqfill " << c.name << ": " << e.what() << "\n";
+      ModuleOutput::show();
       return 2;
     }
+    if (status == 0)
+      ModuleOutput::discard();
+    else
+      ModuleOutput::show();
+    return status;
   }
   std::cerr << "tqfill: unknown command \"" << args[0] << "\"\n";
   PrintUsage(std::cerr);
