@@ -150,7 +150,8 @@ TEST(FinalRenderText, EveryFillAndBlendMode) {
 }
 
 TEST(FinalRenderText, ValuesOutsideTheTablesAreTheFirstEntry) {
-    const std::string first = FinalRender::fragmentSource(FinalRender::kSolidColor, FinalRender::kNormal);
+    // Solid Color with Normal, assembled from the pieces, not asked of the generator.
+    const std::string first = kHeader + kNormalBlend + kOpening + kSolidFill + kComposite + kClosing;
     EXPECT_EQ(FinalRender::fragmentSource(4, 0), first);
     EXPECT_EQ(FinalRender::fragmentSource(-1, 6), first);
     EXPECT_EQ(FinalRender::fragmentSource(0, 99), first);
