@@ -36,10 +36,21 @@ std::string slurp(const std::string& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-CliRun RunProgram(std::vector<std::string> argv, int errFd) {
+CliRun RunProgram(std::vector<std::string> argv, int errFd, const std::vector<std::string>& env) {
     std::vector<char*> pointers;
     for (std::string& a : argv) pointers.push_back(a.data());
     pointers.push_back(nullptr);
+    std::vector<std::string> variables(env);
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& v : env) replaced = replaced || (!name.empty() && v.compare(0, name.size(), name) == 0);
+        if (!replaced) variables.push_back(entry);
+    }
+    std::vector<char*> environment;
+    for (std::string& v : variables) environment.push_back(v.data());
+    environment.push_back(nullptr);
     const std::string outFile = scratchFile();
     const std::string errFile = errFd >= 0 ? std::string() : scratchFile();
     posix_spawn_file_actions_t actions;
@@ -51,7 +62,7 @@ CliRun RunProgram(std::vector<std::string> argv, int errFd) {
         posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     CliRun run;
     pid_t child = 0;
-    if (posix_spawn(&child, pointers[0], &actions, nullptr, pointers.data(), environ) == 0) {
+    if (posix_spawn(&child, pointers[0], &actions, nullptr, pointers.data(), environment.data()) == 0) {
         int status = 0;
         waitpid(child, &status, 0);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
