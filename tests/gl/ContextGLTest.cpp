@@ -335,6 +335,10 @@ TEST_F(ContextManagerTest, RestoreOfThePluginsOwnContextSwitchesWithoutTheFlushR
         EXPECT_EQ(currentContextBinding(), data->binding());
         EXPECT_EQ(recorder.count("glGetIntegerv"), 0u);
         EXPECT_EQ(recorder.count("glFlush"), 0u);
+        // A flush in the restored context is seen, so the counts above are not
+        // empty for want of recording.
+        glFlush();
+        EXPECT_EQ(recorder.count("glFlush"), 1u);
         setCurrentContextBinding(GLContextBinding{});
     });
 }
@@ -394,6 +398,8 @@ TEST_F(ContextManagerTest, MakingTheCurrentContextCurrentAgainNeitherFlushesNorS
     EXPECT_TRUE(data->makeContextCurrent());
     EXPECT_EQ(recorder.count("glFlush"), 0u);
     EXPECT_EQ(recorder.count("glGetIntegerv"), 0u);
+    glFlush();  // the recorder sees this context's calls
+    EXPECT_EQ(recorder.count("glFlush"), 1u);
     // glbinding was pointed at the context all the same.
     EXPECT_EQ(lastSwitch.load(), reinterpret_cast<long long>(data->platformContext()->handle()));
 }

@@ -181,6 +181,7 @@ TEST_F(PassTest, APassDrawsRightInASecondContextWithAVertexArrayOfItsOwn) {
     GLCallRecorder recorder;
     expectNear(drawThrough(pass, {0.25f, 0.5f, 0.125f, 0.5f}, 1.0f), {0.5f, 0.5f, 1.0f, 0.25f});
     EXPECT_EQ(recorder.count("glGenVertexArrays"), 0u);
+    EXPECT_EQ(recorder.count("glDrawArrays"), 1u);  // the draw was recorded
     EXPECT_EQ(pass.vertexArray(), firstArray);
 }
 
