@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/CliRun.h"
@@ -75,6 +80,34 @@ TEST_F(CliQuiet, AWorkingCommandSaysNothingAndVerboseShowsTheBanner) {
             EXPECT_EQ(files(), written);
         }
     }
+}
+
+TEST_F(CliQuiet, StandardOutputOnATerminalGetsTheCommandsOutputAlone) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    // Read as it comes: the tables are more than a terminal holds unread.
+    std::string shown;
+    std::thread reader([&] {
+        char buffer[4096];
+        for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) shown.append(buffer, size_t(n));
+    });
+    const CliRun quiet = RunTqfill("params", {"--stops", "3"}, -1, env(), terminal);
+    const CliRun verbose = RunTqfill("params", {"-v", "--stops", "3"}, -1, env(), terminal);
+    close(terminal);
+    reader.join();
+    close(master);
+    ASSERT_EQ(quiet.status, 0) << quiet.err;
+    ASSERT_EQ(verbose.status, 0) << verbose.err;
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(count(verbose.err, kBannerLine), 1u) << verbose.err;
+    // Both tables, and no banner among them.
+    EXPECT_EQ(count(shown, "Color Stop Amount"), 2u) << shown;
+    EXPECT_EQ(shown.find("OpenGL"), std::string::npos) << shown;
+    EXPECT_TRUE(files().empty());
 }
 
 TEST_F(CliQuiet, AWrongArgumentAfterTheModuleRanPrintsItsMessageAlone) {

@@ -67,6 +67,13 @@ TEST(Cli, AboutPrintsTheTextWithALineBreak) {
 TEST(Cli, ParamsListsEveryParameterWithItsDefaults) {
   const Result r = RunCli("params");
   ASSERT_EQ(r.status, 0) << r.err;
+  // Standard output is a pipe here: the module's banner goes into neither.
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.find("OpenGL"), std::string::npos);
+  const Result verbose = RunCli("params --verbose");
+  EXPECT_EQ(verbose.status, 0) << verbose.err;
+  EXPECT_EQ(verbose.out, r.out);
+  EXPECT_NE(verbose.err.find("OpenGL Version:  "), std::string::npos) << verbose.err;
   std::istringstream lines(r.out);
   std::string line;
   int count = -1;

@@ -36,7 +36,7 @@ std::string slurp(const std::string& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-CliRun RunProgram(std::vector<std::string> argv, int errFd, const std::vector<std::string>& env) {
+CliRun RunProgram(std::vector<std::string> argv, int errFd, const std::vector<std::string>& env, int outFd) {
     std::vector<char*> pointers;
     for (std::string& a : argv) pointers.push_back(a.data());
     pointers.push_back(nullptr);
@@ -51,11 +51,14 @@ CliRun RunProgram(std::vector<std::string> argv, int errFd, const std::vector<st
     std::vector<char*> environment;
     for (std::string& v : variables) environment.push_back(v.data());
     environment.push_back(nullptr);
-    const std::string outFile = scratchFile();
+    const std::string outFile = outFd >= 0 ? std::string() : scratchFile();
     const std::string errFile = errFd >= 0 ? std::string() : scratchFile();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (outFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    else
+        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (errFd >= 0)
         posix_spawn_file_actions_adddup2(&actions, errFd, 2);
     else
@@ -68,7 +71,7 @@ CliRun RunProgram(std::vector<std::string> argv, int errFd, const std::vector<st
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     posix_spawn_file_actions_destroy(&actions);
-    run.out = slurp(outFile);
+    if (outFd < 0) run.out = slurp(outFile);
     if (errFd < 0) run.err = slurp(errFile);
     for (const std::string& f : {outFile, errFile})
         if (!f.empty() && f != "/dev/null") std::remove(f.c_str());

@@ -15,8 +15,10 @@ struct CliRun {
 
 // Runs argv[0] with `argv`. Standard error goes to `errFd` when it is given
 // (a terminal, say), and `err` stays empty. `env` ("NAME=VALUE") is added to
-// the test's environment, replacing a variable of the same name.
-CliRun RunProgram(std::vector<std::string> argv, int errFd = -1, const std::vector<std::string>& env = {});
+// the test's environment, replacing a variable of the same name. Standard
+// output goes to `outFd` when it is given, and `out` stays empty.
+CliRun RunProgram(std::vector<std::string> argv, int errFd = -1, const std::vector<std::string>& env = {},
+                  int outFd = -1);
 
 // The whole contents of `file`; empty when it cannot be read.
 std::string slurp(const std::string& file);
@@ -24,9 +26,9 @@ std::string slurp(const std::string& file);
 #ifdef TQ_CLI_PATH
 // `tqfill COMMAND ARGS...`, the one the build made.
 inline CliRun RunTqfill(const char* command, std::vector<std::string> args, int errFd = -1,
-                        const std::vector<std::string>& env = {}) {
+                        const std::vector<std::string>& env = {}, int outFd = -1) {
     args.insert(args.begin(), {TQ_CLI_PATH, command});
-    return RunProgram(std::move(args), errFd, env);
+    return RunProgram(std::move(args), errFd, env, outFd);
 }
 #endif
 
