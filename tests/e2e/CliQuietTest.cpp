@@ -82,6 +82,17 @@ TEST_F(CliQuiet, AWorkingCommandSaysNothingAndVerboseShowsTheBanner) {
     }
 }
 
+TEST_F(CliQuiet, EveryHelpTellsOfVerbose) {
+    for (const Case& c : cases()) {
+        SCOPED_TRACE(c.command);
+        const CliRun help = RunTqfill(c.command, {"--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_NE(help.out.find("[-v|--verbose]"), std::string::npos) << help.out;
+        EXPECT_NE(help.out.find("\n  -v, --verbose "), std::string::npos) << help.out;
+        EXPECT_EQ(help.err, "");
+    }
+}
+
 TEST_F(CliQuiet, StandardOutputOnATerminalGetsTheCommandsOutputAlone) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
