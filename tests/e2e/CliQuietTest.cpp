@@ -94,23 +94,15 @@ TEST_F(CliQuiet, EveryHelpTellsOfVerbose) {
 }
 
 TEST_F(CliQuiet, StandardOutputOnATerminalGetsTheCommandsOutputAlone) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
-    ASSERT_GE(terminal, 0);
+    Fill::Test::PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
     // Read as it comes: the tables are more than a terminal holds unread.
     std::string shown;
-    std::thread reader([&] {
-        char buffer[4096];
-        for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) shown.append(buffer, size_t(n));
-    });
-    const CliRun quiet = RunTqfill("params", {"--stops", "3"}, -1, env(), terminal);
-    const CliRun verbose = RunTqfill("params", {"-v", "--stops", "3"}, -1, env(), terminal);
-    close(terminal);
+    std::thread reader([&] { shown = pty.readAll(); });
+    const CliRun quiet = RunTqfill("params", {"--stops", "3"}, -1, env(), pty.terminal());
+    const CliRun verbose = RunTqfill("params", {"-v", "--stops", "3"}, -1, env(), pty.terminal());
+    pty.closeTerminal();
     reader.join();
-    close(master);
     ASSERT_EQ(quiet.status, 0) << quiet.err;
     ASSERT_EQ(verbose.status, 0) << verbose.err;
     EXPECT_EQ(quiet.err, "");

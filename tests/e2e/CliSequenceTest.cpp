@@ -270,18 +270,11 @@ TEST_F(CliSequence, AnInterruptLeavesNoFrame) {
 }
 
 TEST_F(CliSequence, ProgressBarOnATerminalOnly) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
-    ASSERT_GE(terminal, 0);
-    const CliRun run = tqfill({"--size", "4x3", "--frames", "3", "-o", path("p%d.png")}, terminal);
-    close(terminal);
-    std::string shown;
-    char buffer[4096];
-    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) shown.append(buffer, size_t(n));
-    close(master);
+    Fill::Test::PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    const CliRun run = tqfill({"--size", "4x3", "--frames", "3", "-o", path("p%d.png")}, pty.terminal());
+    pty.closeTerminal();
+    const std::string shown = pty.readAll();
     ASSERT_EQ(run.status, 0) << shown;
     EXPECT_NE(shown.find("] 0/3 frames"), std::string::npos) << shown;
     EXPECT_NE(shown.find("\r[" + std::string(30, '#') + "] 3/3 frames"), std::string::npos) << shown;

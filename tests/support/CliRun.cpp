@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -76,6 +77,34 @@ CliRun RunProgram(std::vector<std::string> argv, int errFd, const std::vector<st
     for (const std::string& f : {outFile, errFile})
         if (!f.empty() && f != "/dev/null") std::remove(f.c_str());
     return run;
+}
+
+PseudoTerminal::PseudoTerminal() {
+    mMaster = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (mMaster < 0 || grantpt(mMaster) != 0 || unlockpt(mMaster) != 0) {
+        ADD_FAILURE() << "no pseudo-terminal could be opened";
+        return;
+    }
+    mTerminal = open(ptsname(mMaster), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (mTerminal < 0) ADD_FAILURE() << "the pseudo-terminal's terminal side could not be opened";
+}
+
+PseudoTerminal::~PseudoTerminal() {
+    closeTerminal();
+    if (mMaster >= 0) close(mMaster);
+}
+
+void PseudoTerminal::closeTerminal() {
+    if (mTerminal >= 0) close(mTerminal);
+    mTerminal = -1;
+}
+
+std::string PseudoTerminal::readAll() {
+    std::string shown;
+    char buffer[4096];
+    // The end shows as EIO once no terminal side is open.
+    for (ssize_t n; mMaster >= 0 && (n = read(mMaster, buffer, sizeof buffer)) > 0;) shown.append(buffer, size_t(n));
+    return shown;
 }
 
 }  // namespace Tavrolin::Fill::Test

@@ -20,6 +20,31 @@ struct CliRun {
 CliRun RunProgram(std::vector<std::string> argv, int errFd = -1, const std::vector<std::string>& env = {},
                   int outFd = -1);
 
+// A pseudo-terminal for a program to write to as it would to a user's
+// screen. Both ends are closed with it; a failure to open one fails the test.
+class PseudoTerminal {
+public:
+    PseudoTerminal();
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    bool ok() const { return mTerminal >= 0; }
+    // The program's side: give it as the program's output descriptor.
+    int terminal() const { return mTerminal; }
+    // Done writing: once every program that had it has ended too, the
+    // reading side sees the end.
+    void closeTerminal();
+    // Everything written until the terminal side is closed everywhere. Read
+    // on a thread of its own while a program may write more than the
+    // terminal holds unread.
+    std::string readAll();
+
+private:
+    int mMaster = -1;
+    int mTerminal = -1;
+};
+
 // The whole contents of `file`; empty when it cannot be read.
 std::string slurp(const std::string& file);
 
